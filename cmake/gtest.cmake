@@ -1,0 +1,10 @@
+# GoogleTest: the system package on the host; built from the Debian sources for win32.
+if(ZARN_WIN32)
+  set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  add_library(GTest::gtest ALIAS gtest)
+else()
+  find_package(GTest REQUIRED)
+endif()

@@ -1,0 +1,33 @@
+# Helpers shared by every folder's CMakeLists.
+
+# zarn_library(<name> SOURCES ... [HOST_SOURCES ...] [WIN32_SOURCES ...] [DEPS ...] [WIN32_LIBS ...])
+function(zarn_library name)
+  cmake_parse_arguments(Z "" "" "SOURCES;HOST_SOURCES;WIN32_SOURCES;DEPS;WIN32_LIBS;HOST_LIBS" ${ARGN})
+  set(srcs ${Z_SOURCES})
+  if(ZARN_WIN32)
+    list(APPEND srcs ${Z_WIN32_SOURCES})
+  else()
+    list(APPEND srcs ${Z_HOST_SOURCES})
+  endif()
+  add_library(${name} STATIC ${srcs})
+  target_link_libraries(${name} PUBLIC ${Z_DEPS})
+  if(ZARN_WIN32)
+    target_link_libraries(${name} PUBLIC ${Z_WIN32_LIBS})
+  else()
+    target_link_libraries(${name} PUBLIC ${Z_HOST_LIBS})
+  endif()
+endfunction()
+
+# zarn_test(<name> SOURCES ... DEPS ... [HOST_ONLY])
+# One GoogleTest executable, registered with CTest. HOST_ONLY suites test the host's own
+# Windows and are not built for win32; the others run under Wine too.
+function(zarn_test name)
+  cmake_parse_arguments(Z "HOST_ONLY" "" "SOURCES;DEPS" ${ARGN})
+  if(Z_HOST_ONLY AND ZARN_WIN32)
+    return()
+  endif()
+  add_executable(${name} ${Z_SOURCES})
+  target_link_libraries(${name} PRIVATE ${Z_DEPS} zarn_testmain)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+endfunction()

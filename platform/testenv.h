@@ -1,0 +1,48 @@
+// Controls for tests and tools over the host's own Windows. In the win32 build the
+// real system answers and only `Available()` (false) and the queries are meaningful;
+// setters return false there.
+#pragma once
+#include <optional>
+#include <string>
+
+#include "platform/types.h"
+#include "platform/registry.h"
+
+namespace platform::testenv {
+
+// True in the host build.
+bool Available();
+
+// Name of the environment variable that names the host root folder.
+constexpr const char* RootVariable = "ZARN_WINDOWS_ROOT";
+
+// Points the host Windows at a root folder (a POSIX path), creating and initialising it
+// when new; the registry is reloaded from it and the current folder reset to C:\.
+bool UseRoot(const std::string& hostFolder);
+// The host root folder in use.
+std::string Root();
+
+// Host (POSIX) path that a Windows path maps to, if it maps at all.
+std::optional<std::string> HostPath(const std::string& windowsPath);
+// Windows path of a host path (through the longest matching drive link).
+std::optional<std::string> WindowsPath(const std::string& hostPath);
+
+enum class OSKind : std::uint8_t { Windows95, WindowsNT351, WindowsNT40, WindowsNT };
+bool SetOSVersion(OSKind kind);
+// Makes GetVersionEx fail (as it would with a broken system).
+bool SetVersionQueryFails(bool fails);
+bool SetUserDefaultLangID(LANGID id);
+// Makes GetWindowsDirectory / GetSystemDirectory fail.
+bool SetSystemFoldersFail(bool fail);
+// Refuses every write below a root key with AccessDenied (a user without rights).
+bool SetRegistryReadOnly(HKEY root, bool readOnly);
+// Reloads the registry from its files (as a new process would see it).
+bool ReloadRegistry();
+// Switches the built-in Program Manager DDE service off or on.
+bool SetProgramManagerAvailable(bool available);
+// The last command line that WinExec started (empty when none).
+std::string LastWinExecCommand();
+// With `record` true, WinExec only records the command line and reports success.
+bool SetWinExecRecordOnly(bool record);
+
+}  // namespace platform::testenv
