@@ -15,10 +15,12 @@ class FreshRootListener : public testing::EmptyTestEventListener {
 public:
     void OnTestStart(const testing::TestInfo&) override {
         if (!platform::testenv::Available()) return;
+#if defined(ZARN_HOST)
         std::string tmpl = (std::filesystem::temp_directory_path() / "zarn-test-XXXXXX").string();
         if (!mkdtemp(tmpl.data())) std::abort();
         root_ = tmpl;
         if (!platform::testenv::UseRoot(root_)) std::abort();
+#endif
     }
     void OnTestEnd(const testing::TestInfo& info) override {
         if (root_.empty()) return;
