@@ -1,0 +1,687 @@
+#include "framework/classes.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+
+#include "framework/streams.h"
+
+// ---------------------------------------------------------------------------------------
+// Exceptions and formatting
+
+void Abort() { throw EAbort(); }
+
+namespace {
+
+std::string ArgAsString(const FormatArg& a) {
+    if (auto s = std::get_if<std::string>(&a)) return *s;
+    return std::to_string(std::get<long long>(a));
+}
+
+long long ArgAsInt(const FormatArg& a, const std::string& fmt) {
+    if (auto i = std::get_if<long long>(&a)) return *i;
+    throw EConvertError("Format '" + fmt + "' invalid or incompatible with argument");
+}
+
+}  // namespace
+
+std::string Format(const std::string& fmt, std::initializer_list<FormatArg> args) {
+    return Format(fmt, std::vector<FormatArg>(args));
+}
+
+std::string Format(const std::string& fmt, const std::vector<FormatArg>& args) {
+    std::string out;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < fmt.size(); ++i) {
+        char c = fmt[i];
+        if (c != '%') {
+            out += c;
+            continue;
+        }
+        if (i + 1 < fmt.size() && fmt[i + 1] == '%') {
+            out += '%';
+            ++i;
+            continue;
+        }
+        std::size_t j = i + 1;
+        bool left = false;
+        if (j < fmt.size() && fmt[j] == '-') {
+            left = true;
+            ++j;
+        }
+        std::size_t width = 0;
+        while (j < fmt.size() && std::isdigit((unsigned char)fmt[j])) width = width * 10 + std::size_t(fmt[j++] - '0');
+        if (j >= fmt.size()) throw EConvertError("Format '" + fmt + "' invalid or incompatible with argument");
+        char conv = char(std::tolower((unsigned char)fmt[j]));
+        if (next >= args.size()) throw EConvertError("Format '" + fmt + "' invalid or incompatible with argument");
+        const FormatArg& a = args[next++];
+        std::string piece;
+        switch (conv) {
+            case 's': piece = ArgAsString(a); break;
+            case 'd': piece = std::to_string(ArgAsInt(a, fmt)); break;
+            case 'u': piece = std::to_string((unsigned long long)(std::uint32_t)ArgAsInt(a, fmt)); break;
+            case 'x': {
+                static const char* digits = "0123456789ABCDEF";
+                unsigned long long v = (unsigned long long)ArgAsInt(a, fmt);
+                do {
+                    piece.insert(piece.begin(), digits[v & 15]);
+                    v >>= 4;
+                } while (v);
+                break;
+            }
+            default: throw EConvertError("Format '" + fmt + "' invalid or incompatible with argument");
+        }
+        if (piece.size() < width) {
+            std::string pad(width - piece.size(), (conv == 's' || left) ? ' ' : ' ');
+            piece = left ? piece + pad : pad + piece;
+        }
+        out += piece;
+        i = j;
+    }
+    return out;
+}
+
+std::string IntToStr(long long v) { return std::to_string(v); }
+
+bool TryStrToInt(const std::string& s, long long& value) {
+    std::size_t i = 0;
+    while (i < s.size() && s[i] == ' ') ++i;
+    bool neg = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        neg = s[i] == '-';
+        ++i;
+    }
+    bool hex = false;
+    if (i < s.size() && s[i] == '$') {
+        hex = true;
+        ++i;
+    } else if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+        hex = true;
+        i += 2;
+    }
+    if (i >= s.size()) return false;
+    unsigned long long v = 0;
+    for (; i < s.size(); ++i) {
+        unsigned char c = (unsigned char)s[i];
+        unsigned d;
+        if (std::isdigit(c))
+            d = c - '0';
+        else if (hex && std::isxdigit(c))
+            d = unsigned(std::tolower(c) - 'a' + 10);
+        else
+            return false;
+        v = v * (hex ? 16 : 10) + d;
+        if (hex ? v > 0xFFFFFFFFull : v > 0x80000000ull) return false;
+    }
+    long long r = hex ? (long long)(std::int32_t)(std::uint32_t)v : (long long)v;
+    if (!hex && !neg && v > 0x7FFFFFFFull) return false;
+    value = neg ? -r : r;
+    return true;
+}
+
+long long StrToInt(const std::string& s) {
+    long long v;
+    if (!TryStrToInt(s, v)) throw EConvertError("'" + s + "' is not a valid integer value");
+    return v;
+}
+
+std::string Trim(const std::string& s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && (unsigned char)s[b] <= ' ') ++b;
+    while (e > b && (unsigned char)s[e - 1] <= ' ') --e;
+    return s.substr(b, e - b);
+}
+
+std::string UpperCase(const std::string& s) {
+    std::string r = s;
+    for (char& c : r)
+        if (c >= 'a' && c <= 'z') c = char(c - 32);
+    return r;
+}
+
+std::string LowerCase(const std::string& s) {
+    std::string r = s;
+    for (char& c : r)
+        if (c >= 'A' && c <= 'Z') c = char(c + 32);
+    return r;
+}
+
+bool SameText(const std::string& a, const std::string& b) { return UpperCase(a) == UpperCase(b); }
+
+// ---------------------------------------------------------------------------------------
+// Class metadata
+
+bool TClassInfo::InheritsFrom(const TClassInfo* other) const {
+    for (const TClassInfo* c = this; c; c = c->parent)
+        if (c == other) return true;
+    return false;
+}
+
+const TPropInfo* TClassInfo::FindProperty(const std::string& propName) const {
+    for (const TClassInfo* c = this; c; c = c->parent)
+        for (const TPropInfo& p : c->props)
+            if (SameText(p.name, propName)) return &p;
+    return nullptr;
+}
+
+const TMethodInfo* TClassInfo::FindMethod(const std::string& methodName) const {
+    for (const TClassInfo* c = this; c; c = c->parent)
+        for (const TMethodInfo& m : c->methods)
+            if (SameText(m.name, methodName)) return &m;
+    return nullptr;
+}
+
+namespace {
+std::map<std::string, const TClassInfo*>& ClassRegistry() {
+    static std::map<std::string, const TClassInfo*> registry;
+    return registry;
+}
+}  // namespace
+
+void RegisterClass(const TClassInfo* info) { ClassRegistry()[UpperCase(info->name)] = info; }
+
+void RegisterClasses(std::initializer_list<const TClassInfo*> infos) {
+    for (auto* i : infos) RegisterClass(i);
+}
+
+const TClassInfo* FindClass(const std::string& name) {
+    auto it = ClassRegistry().find(UpperCase(name));
+    return it == ClassRegistry().end() ? nullptr : it->second;
+}
+
+const TClassInfo& TObject::StaticClass() {
+    static const TClassInfo info = [] {
+        TClassInfo i;
+        i.name = "TObject";
+        return i;
+    }();
+    return info;
+}
+
+// ---------------------------------------------------------------------------------------
+// TPersistent
+
+ZARN_DEFINE_CLASS(TPersistent, TObject, [](auto&) {})
+
+void TPersistent::Assign(TPersistent* source) {
+    if (source) {
+        source->AssignTo(this);
+        return;
+    }
+    throw EConvertError(Format("Cannot assign a %s to a %s", {std::string("nil"), ClassName()}));
+}
+
+void TPersistent::AssignTo(TPersistent* dest) {
+    // "Cannot assign a <source class> to a <destination class>"; a nil source reads "nil".
+    std::string src = ClassName();
+    std::string dst = dest ? dest->ClassName() : std::string("nil");
+    throw EConvertError(Format("Cannot assign a %s to a %s", {src, dst}));
+}
+
+// ---------------------------------------------------------------------------------------
+// TComponent
+
+ZARN_DEFINE_CLASS(TComponent, TPersistent, [](TClassBuilder<TComponent>& b) {
+    b.Str("Name", &TComponent::Name, &TComponent::SetName).Int("Tag", &TComponent::Tag, &TComponent::SetTag);
+})
+
+bool IsValidIdent(const std::string& s) {
+    if (s.empty()) return false;
+    auto first = [](unsigned char c) { return std::isalpha(c) || c == '_'; };
+    if (!first((unsigned char)s[0])) return false;
+    for (unsigned char c : s)
+        if (!(std::isalnum(c) || c == '_')) return false;
+    return true;
+}
+
+TComponent::TComponent(TComponent* owner) {
+    if (owner) owner->InsertComponent(this);
+}
+
+TComponent::~TComponent() {
+    state_.Include(TComponentStateItem::csDestroying);
+    // Tell everyone who asked about this component's destruction.
+    while (!freeNotifies_.empty()) {
+        TComponent* c = freeNotifies_.back();
+        freeNotifies_.pop_back();
+        auto& theirs = c->freeNotifies_;
+        theirs.erase(std::remove(theirs.begin(), theirs.end(), this), theirs.end());
+        c->Notification(this, TOperation::opRemove);
+    }
+    DestroyComponents();
+    if (owner_) owner_->RemoveComponent(this);
+}
+
+void TComponent::SetName(const std::string& name) {
+    if (name == name_) return;
+    if (!name.empty() && !IsValidIdent(name))
+        throw EComponentError("'" + name + "' is not a valid component name");
+    if (!name.empty() && owner_) {
+        TComponent* other = owner_->FindComponent(name);
+        if (other && other != this)
+            throw EComponentError(Format("A component named %s already exists", {name}));
+    }
+    name_ = name;
+}
+
+void TComponent::SetDesigning(bool designing, bool includeOwned) {
+    SetDesigningState(designing);
+    if (includeOwned)
+        for (TComponent* c : components_) c->SetDesigning(designing, true);
+}
+
+void TComponent::SetDesigningState(bool d) {
+    if (d)
+        state_.Include(TComponentStateItem::csDesigning);
+    else
+        state_.Exclude(TComponentStateItem::csDesigning);
+}
+
+void TComponent::BeginLoading() {
+    state_.Include(TComponentStateItem::csLoading);
+    state_.Include(TComponentStateItem::csReading);
+}
+
+void TComponent::Loaded() {
+    state_.Exclude(TComponentStateItem::csLoading);
+    state_.Exclude(TComponentStateItem::csReading);
+}
+
+TComponent* TComponent::Components(int i) const {
+    if (i < 0 || i >= int(components_.size())) throw EListError(Format("List index out of bounds (%d)", {i}));
+    return components_[std::size_t(i)];
+}
+
+TComponent* TComponent::FindComponent(const std::string& name) const {
+    if (name.empty()) return nullptr;
+    for (TComponent* c : components_)
+        if (SameText(c->name_, name)) return c;
+    return nullptr;
+}
+
+int TComponent::ComponentIndex() const {
+    if (!owner_) return -1;
+    auto& v = owner_->components_;
+    auto it = std::find(v.begin(), v.end(), this);
+    return it == v.end() ? -1 : int(it - v.begin());
+}
+
+void TComponent::InsertComponent(TComponent* c) {
+    if (!c->name_.empty() && FindComponent(c->name_))
+        throw EComponentError(Format("A component named %s already exists", {c->name_}));
+    if (c->owner_) c->owner_->RemoveComponent(c);
+    components_.push_back(c);
+    c->owner_ = this;
+    if (IsDesigning()) c->SetDesigning(true);
+    // Everyone already owned learns of the newcomer, and the owner itself.
+    for (TComponent* other : std::vector<TComponent*>(components_))
+        if (other != c) other->Notification(c, TOperation::opInsert);
+    Notification(c, TOperation::opInsert);
+}
+
+void TComponent::RemoveComponent(TComponent* c) {
+    auto it = std::find(components_.begin(), components_.end(), c);
+    if (it == components_.end()) return;
+    components_.erase(it);
+    c->owner_ = nullptr;
+    Notification(c, TOperation::opRemove);
+    for (TComponent* other : std::vector<TComponent*>(components_)) other->Notification(c, TOperation::opRemove);
+}
+
+void TComponent::DestroyComponents() {
+    while (!components_.empty()) {
+        TComponent* c = components_.back();
+        delete c;  // its destructor removes it from this list
+    }
+}
+
+void TComponent::Notification(TComponent* component, TOperation operation) {}
+
+void TComponent::FreeNotification(TComponent* c) {
+    if (!c || c == this) return;
+    if (std::find(freeNotifies_.begin(), freeNotifies_.end(), c) == freeNotifies_.end()) freeNotifies_.push_back(c);
+    if (std::find(c->freeNotifies_.begin(), c->freeNotifies_.end(), this) == c->freeNotifies_.end())
+        c->freeNotifies_.push_back(this);
+}
+
+void TComponent::RemoveFreeNotification(TComponent* c) {
+    if (!c) return;
+    freeNotifies_.erase(std::remove(freeNotifies_.begin(), freeNotifies_.end(), c), freeNotifies_.end());
+    c->freeNotifies_.erase(std::remove(c->freeNotifies_.begin(), c->freeNotifies_.end(), this), c->freeNotifies_.end());
+}
+
+// ---------------------------------------------------------------------------------------
+// TStrings
+
+ZARN_DEFINE_CLASS(TStrings, TPersistent, [](auto&) {})
+
+void TStrings::Error(const std::string& msg, int index) const { throw EStringListError(Format(msg, {index})); }
+
+void TStrings::Put(int index, const std::string& s) {
+    TObject* obj = GetObject(index);
+    Delete(index);
+    InsertObject(index, s, obj);
+}
+
+int TStrings::Add(const std::string& s) {
+    int index = Count();
+    Insert(index, s);
+    return index;
+}
+
+int TStrings::AddObject(const std::string& s, TObject* obj) {
+    int index = Add(s);
+    PutObject(index, obj);
+    return index;
+}
+
+void TStrings::AddStrings(TStrings* strings) {
+    BeginUpdate();
+    try {
+        for (int i = 0; i < strings->Count(); ++i) AddObject(strings->Get(i), strings->GetObject(i));
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+}
+
+void TStrings::InsertObject(int index, const std::string& s, TObject* obj) {
+    Insert(index, s);
+    PutObject(index, obj);
+}
+
+void TStrings::Move(int curIndex, int newIndex) {
+    if (curIndex == newIndex) return;
+    BeginUpdate();
+    try {
+        std::string s = Get(curIndex);
+        TObject* obj = GetObject(curIndex);
+        Delete(curIndex);
+        InsertObject(newIndex, s, obj);
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+}
+
+void TStrings::Exchange(int index1, int index2) {
+    BeginUpdate();
+    try {
+        std::string s = Get(index1);
+        TObject* obj = GetObject(index1);
+        Put(index1, Get(index2));
+        PutObject(index1, GetObject(index2));
+        Put(index2, s);
+        PutObject(index2, obj);
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+}
+
+void TStrings::Assign(TPersistent* source) {
+    if (auto* src = dynamic_cast<TStrings*>(source)) {
+        if (src == this) return;
+        BeginUpdate();
+        try {
+            Clear();
+            AddStrings(src);
+        } catch (...) {
+            EndUpdate();
+            throw;
+        }
+        EndUpdate();
+        return;
+    }
+    TPersistent::Assign(source);
+}
+
+void TStrings::LoadFromStream(TStream* stream) {
+    BeginUpdate();
+    try {
+        std::int64_t size = stream->Size() - stream->Position();
+        std::string buf(std::size_t(size < 0 ? 0 : size), '\0');
+        if (!buf.empty()) stream->ReadBuffer(buf.data(), std::int32_t(buf.size()));
+        SetText(buf);
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+}
+
+void TStrings::LoadFromFile(const std::string& fileName) {
+    TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
+    LoadFromStream(&stream);
+}
+
+void TStrings::SetText(const std::string& text) {
+    BeginUpdate();
+    try {
+        Clear();
+        std::size_t i = 0;
+        while (i < text.size()) {
+            std::size_t e = i;
+            while (e < text.size() && text[e] != '\r' && text[e] != '\n') ++e;
+            Add(text.substr(i, e - i));
+            if (e < text.size() && text[e] == '\r') ++e;
+            if (e < text.size() && text[e] == '\n') ++e;
+            i = e;
+        }
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+}
+
+void TStrings::SaveToStream(TStream* stream) const {
+    std::string t = Text();
+    if (!t.empty()) stream->WriteBuffer(t.data(), std::int32_t(t.size()));
+}
+
+void TStrings::SaveToFile(const std::string& fileName) const {
+    TFileStream stream(fileName, fmCreate);
+    SaveToStream(&stream);
+}
+
+std::string TStrings::Text() const {
+    std::string r;
+    for (int i = 0; i < Count(); ++i) {
+        r += Get(i);
+        r += "\r\n";
+    }
+    return r;
+}
+
+int TStrings::IndexOf(const std::string& s) const {
+    for (int i = 0; i < Count(); ++i)
+        if (SameText(Get(i), s)) return i;
+    return -1;
+}
+
+int TStrings::IndexOfObject(TObject* obj) const {
+    for (int i = 0; i < Count(); ++i)
+        if (GetObject(i) == obj) return i;
+    return -1;
+}
+
+std::vector<std::string> TStrings::ToVector() const {
+    std::vector<std::string> v;
+    for (int i = 0; i < Count(); ++i) v.push_back(Get(i));
+    return v;
+}
+
+void TStrings::BeginUpdate() {
+    if (updateCount_++ == 0) SetUpdateState(true);
+}
+
+void TStrings::EndUpdate() {
+    if (--updateCount_ == 0) SetUpdateState(false);
+}
+
+// ---------------------------------------------------------------------------------------
+// TStringList
+
+ZARN_DEFINE_CLASS(TStringList, TStrings, [](auto&) {})
+
+TStringList::~TStringList() {
+    OnChange = nullptr;
+    OnChanging = nullptr;
+    if (ownsObjects_)
+        for (auto& it : items_) delete it.obj;
+}
+
+std::string TStringList::Get(int index) const {
+    if (index < 0 || index >= Count()) Error("List index out of bounds (%d)", index);
+    return items_[std::size_t(index)].s;
+}
+
+TObject* TStringList::GetObject(int index) const {
+    if (index < 0 || index >= Count()) Error("List index out of bounds (%d)", index);
+    return items_[std::size_t(index)].obj;
+}
+
+void TStringList::Put(int index, const std::string& s) {
+    if (sorted_) throw EStringListError("Operation not allowed on sorted string list");
+    if (index < 0 || index >= Count()) Error("List index out of bounds (%d)", index);
+    Changing();
+    items_[std::size_t(index)].s = s;
+    Changed();
+}
+
+void TStringList::PutObject(int index, TObject* obj) {
+    if (index < 0 || index >= Count()) Error("List index out of bounds (%d)", index);
+    Changing();
+    items_[std::size_t(index)].obj = obj;
+    Changed();
+}
+
+int TStringList::Add(const std::string& s) { return AddObject(s, nullptr); }
+
+int TStringList::AddObject(const std::string& s, TObject* obj) {
+    int index;
+    if (!sorted_) {
+        index = Count();
+    } else if (Find(s, index)) {
+        switch (duplicates_) {
+            case TDuplicates::dupIgnore: return index;
+            case TDuplicates::dupError: throw EStringListError("String list does not allow duplicates");
+            case TDuplicates::dupAccept: break;
+        }
+    }
+    InsertItem(index, s, obj);
+    return index;
+}
+
+void TStringList::Clear() {
+    if (items_.empty()) return;
+    Changing();
+    if (ownsObjects_)
+        for (auto& it : items_) delete it.obj;
+    items_.clear();
+    Changed();
+}
+
+void TStringList::Delete(int index) {
+    if (index < 0 || index >= Count()) Error("List index out of bounds (%d)", index);
+    Changing();
+    TObject* obj = items_[std::size_t(index)].obj;
+    items_.erase(items_.begin() + index);
+    if (ownsObjects_) delete obj;
+    Changed();
+}
+
+void TStringList::Insert(int index, const std::string& s) { InsertObject(index, s, nullptr); }
+
+void TStringList::InsertObject(int index, const std::string& s, TObject* obj) {
+    if (sorted_) throw EStringListError("Operation not allowed on sorted string list");
+    if (index < 0 || index > Count()) Error("List index out of bounds (%d)", index);
+    InsertItem(index, s, obj);
+}
+
+void TStringList::InsertItem(int index, const std::string& s, TObject* obj) {
+    Changing();
+    items_.insert(items_.begin() + index, Item{s, obj});
+    Changed();
+}
+
+void TStringList::Exchange(int index1, int index2) {
+    if (index1 < 0 || index1 >= Count()) Error("List index out of bounds (%d)", index1);
+    if (index2 < 0 || index2 >= Count()) Error("List index out of bounds (%d)", index2);
+    Changing();
+    std::swap(items_[std::size_t(index1)], items_[std::size_t(index2)]);
+    Changed();
+}
+
+int TStringList::Compare(const std::string& a, const std::string& b) const {
+    if (caseSensitive_) return a.compare(b);
+    return UpperCase(a).compare(UpperCase(b));
+}
+
+int TStringList::IndexOf(const std::string& s) const {
+    if (!sorted_) {
+        for (int i = 0; i < Count(); ++i)
+            if (Compare(items_[std::size_t(i)].s, s) == 0) return i;
+        return -1;
+    }
+    int index;
+    return Find(s, index) ? index : -1;
+}
+
+bool TStringList::Find(const std::string& s, int& index) const {
+    int lo = 0, hi = Count() - 1;
+    bool found = false;
+    while (lo <= hi) {
+        int mid = (lo + hi) / 2;
+        int c = Compare(items_[std::size_t(mid)].s, s);
+        if (c < 0) {
+            lo = mid + 1;
+        } else {
+            hi = mid - 1;
+            if (c == 0) {
+                found = true;
+                if (duplicates_ != TDuplicates::dupAccept) lo = mid;
+            }
+        }
+    }
+    index = lo;
+    return found;
+}
+
+void TStringList::Sort() {
+    Changing();
+    std::stable_sort(items_.begin(), items_.end(),
+                     [this](const Item& a, const Item& b) { return Compare(a.s, b.s) < 0; });
+    Changed();
+}
+
+void TStringList::SetSorted(bool sorted) {
+    if (sorted_ == sorted) return;
+    if (sorted) Sort();
+    sorted_ = sorted;
+}
+
+void TStringList::SetCaseSensitive(bool c) {
+    if (caseSensitive_ == c) return;
+    caseSensitive_ = c;
+    if (sorted_) Sort();
+}
+
+void TStringList::SetUpdateState(bool updating) {
+    if (updating)
+        Changing();
+    else
+        Changed();
+}
+
+void TStringList::Changed() {
+    if (UpdateCount() == 0 && OnChange) OnChange(this);
+}
+
+void TStringList::Changing() {
+    if (UpdateCount() == 0 && OnChanging) OnChanging(this);
+}

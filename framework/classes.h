@@ -1,0 +1,541 @@
+// The component model: objects with class metadata, persistent objects, components with
+// owners, published properties, string lists and the standard exceptions.
+#pragma once
+#include <any>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <typeindex>
+#include <variant>
+#include <vector>
+
+// ---------------------------------------------------------------------------------------
+// Exceptions
+
+class Exception : public std::exception {
+public:
+    explicit Exception(std::string message = {}) : message_(std::move(message)) {}
+    ~Exception() override = default;
+    const std::string& Message() const { return message_; }
+    void SetMessage(std::string m) { message_ = std::move(m); }
+    const char* what() const noexcept override { return message_.c_str(); }
+
+private:
+    std::string message_;
+};
+
+// The silent abort: unwinds without a message box.
+class EAbort : public Exception {
+public:
+    EAbort() : Exception("Operation aborted") {}
+};
+[[noreturn]] void Abort();
+
+#define ZARN_EXCEPTION(Name, Base)                \
+    class Name : public Base {                    \
+    public:                                       \
+        using Base::Base;                         \
+    }
+
+ZARN_EXCEPTION(EConvertError, Exception);
+ZARN_EXCEPTION(EListError, Exception);
+ZARN_EXCEPTION(EStringListError, Exception);
+ZARN_EXCEPTION(EComponentError, Exception);
+ZARN_EXCEPTION(EInvalidOperation, Exception);
+ZARN_EXCEPTION(EPropertyError, Exception);
+ZARN_EXCEPTION(EClassNotFound, Exception);
+ZARN_EXCEPTION(EStreamError, Exception);
+ZARN_EXCEPTION(EFCreateError, EStreamError);
+ZARN_EXCEPTION(EFOpenError, EStreamError);
+ZARN_EXCEPTION(EReadError, EStreamError);
+ZARN_EXCEPTION(EWriteError, EStreamError);
+
+// Input/output error with the Win32 error code that caused it.
+class EInOutError : public Exception {
+public:
+    EInOutError(std::string message, std::uint32_t code) : Exception(std::move(message)), ErrorCode(code) {}
+    std::uint32_t ErrorCode;
+};
+
+// ---------------------------------------------------------------------------------------
+// Formatting: %s, %d, %u, %x, %% with optional width and '-' flag, as Format does.
+
+using FormatArg = std::variant<std::string, long long>;
+std::string Format(const std::string& fmt, std::initializer_list<FormatArg> args);
+std::string Format(const std::string& fmt, const std::vector<FormatArg>& args);
+std::string IntToStr(long long v);
+// StrToInt rules: optional leading blanks, optional sign, decimal digits or '$' and hex
+// digits, nothing after. Returns false when the text is not an integer.
+bool TryStrToInt(const std::string& s, long long& value);
+long long StrToInt(const std::string& s);  // EConvertError "'%s' is not a valid integer value"
+std::string Trim(const std::string& s);     // drops blanks and control characters at both ends
+std::string UpperCase(const std::string& s);  // ASCII only
+std::string LowerCase(const std::string& s);  // ASCII only
+bool SameText(const std::string& a, const std::string& b);  // ASCII case-insensitive
+
+// ---------------------------------------------------------------------------------------
+// Sets of enumerations: enum class E : std::uint8_t, at most 64 values.
+
+template <typename E>
+class TSet {
+public:
+    constexpr TSet() = default;
+    constexpr TSet(std::initializer_list<E> items) {
+        for (E e : items) Include(e);
+    }
+    static constexpr TSet FromBits(std::uint64_t b) {
+        TSet s;
+        s.bits_ = b;
+        return s;
+    }
+    constexpr bool Contains(E e) const { return (bits_ >> unsigned(e)) & 1u; }
+    constexpr TSet& Include(E e) {
+        bits_ |= std::uint64_t(1) << unsigned(e);
+        return *this;
+    }
+    constexpr TSet& Exclude(E e) {
+        bits_ &= ~(std::uint64_t(1) << unsigned(e));
+        return *this;
+    }
+    constexpr bool Empty() const { return bits_ == 0; }
+    constexpr std::uint64_t Bits() const { return bits_; }
+    constexpr TSet operator|(TSet o) const { return FromBits(bits_ | o.bits_); }
+    constexpr TSet operator&(TSet o) const { return FromBits(bits_ & o.bits_); }
+    constexpr TSet operator-(TSet o) const { return FromBits(bits_ & ~o.bits_); }
+    constexpr bool operator==(const TSet&) const = default;
+
+private:
+    std::uint64_t bits_ = 0;
+};
+
+// ---------------------------------------------------------------------------------------
+// Class metadata and published properties
+
+class TObject;
+class TPersistent;
+class TComponent;
+class TStrings;
+struct TClassInfo;
+
+enum class TPropKind : std::uint8_t {
+    Integer,    // whole numbers (also characters and words)
+    Boolean,
+    Enum,       // identifiers from `enumNames`
+    Set,        // [a, b] of `enumNames`
+    String,
+    Float,
+    Object,     // an owned sub-object reached by `getObject` (Font, Strings, a language)
+    Component,  // a reference to another component, resolved after reading
+    Event,      // a handler bound by method name
+    Binary,     // { hex } data
+};
+
+// One published method of a class: binding it to an instance yields a std::function of
+// the method's signature, held in a std::any.
+struct TMethodInfo {
+    std::string name;
+    std::type_index signature = typeid(void);
+    std::function<std::any(TObject* self)> bind;
+};
+
+struct TPropInfo {
+    std::string name;
+    TPropKind kind = TPropKind::Integer;
+    std::vector<std::string> enumNames;  // Enum and Set
+    std::function<void(TObject*, long long)> setInt;        // Integer, Boolean, Enum, Set (bits)
+    std::function<long long(TObject*)> getInt;
+    std::function<void(TObject*, const std::string&)> setStr;  // String
+    std::function<std::string(TObject*)> getStr;
+    std::function<void(TObject*, double)> setFloat;
+    std::function<TObject*(TObject*)> getObject;            // Object
+    std::function<void(TObject*, TComponent*)> setComponent;  // Component
+    std::type_index eventSignature = typeid(void);            // Event
+    std::function<void(TObject*, const std::any&)> setEvent;  // receives std::function<Sig>
+    std::function<void(TObject*, const std::vector<std::uint8_t>&)> setBinary;  // Binary
+    const TClassInfo* componentClass = nullptr;  // Component: the class a reference must be
+};
+
+// Metadata of one class: its name, parent, published properties and methods, and a
+// factory for classes that form descriptions may create.
+struct TClassInfo {
+    std::string name;
+    const TClassInfo* parent = nullptr;
+    std::function<TComponent*(TComponent* owner)> create;  // components only
+    std::vector<TPropInfo> props;
+    std::vector<TMethodInfo> methods;
+
+    bool InheritsFrom(const TClassInfo* other) const;
+    // Looked up along the class chain, case-insensitively.
+    const TPropInfo* FindProperty(const std::string& propName) const;
+    const TMethodInfo* FindMethod(const std::string& methodName) const;
+};
+
+// Builder handed to a class's metadata definition.
+template <typename C>
+class TClassBuilder {
+public:
+    explicit TClassBuilder(TClassInfo& info) : info_(info) {}
+    TClassInfo& Info() { return info_; }
+
+    template <typename V>
+    TClassBuilder& Int(const std::string& name, V (C::*get)() const, void (C::*set)(V)) {
+        TPropInfo p;
+        p.name = name;
+        p.kind = TPropKind::Integer;
+        p.getInt = [get](TObject* o) { return (long long)(static_cast<C*>(o)->*get)(); };
+        p.setInt = [set](TObject* o, long long v) { (static_cast<C*>(o)->*set)(V(v)); };
+        info_.props.push_back(std::move(p));
+        return *this;
+    }
+    TClassBuilder& Bool(const std::string& name, bool (C::*get)() const, void (C::*set)(bool)) {
+        TPropInfo p;
+        p.name = name;
+        p.kind = TPropKind::Boolean;
+        p.getInt = [get](TObject* o) { return (long long)(static_cast<C*>(o)->*get)(); };
+        p.setInt = [set](TObject* o, long long v) { (static_cast<C*>(o)->*set)(v != 0); };
+        info_.props.push_back(std::move(p));
+        return *this;
+    }
+    template <typename E>
+    TClassBuilder& Enum(const std::string& name, std::vector<std::string> names, E (C::*get)() const,
+                        void (C::*set)(E)) {
+        TPropInfo p;
+        p.name = name;
+        p.kind = TPropKind::Enum;
+        p.enumNames = std::move(names);
+        p.getInt = [get](TObject* o) { return (long long)(static_cast<C*>(o)->*get)(); };
+        p.setInt = [set](TObject* o, long long v) { (static_cast<C*>(o)->*set)(E(v)); };
+        info_.props.push_back(std::move(p));
+        return *this;
+    }
+    template <typename E>
+    TClassBuilder& Set(const std::string& name, std::vector<std::string> names, TSet<E> (C::*get)() const,
+                       void (C::*set)(TSet<E>)) {
+        TPropInfo p;
+        p.name = name;
+        p.kind = TPropKind::Set;
+        p.enumNames = std::move(names);
+        p.getInt = [get](TObject* o) { return (long long)(static_cast<C*>(o)->*get)().Bits(); };
+        p.setInt = [set](TObject* o, long long v) {
+            (static_cast<C*>(o)->*set)(TSet<E>::FromBits(std::uint64_t(v)));
+        };
+        info_.props.push_back(std::move(p));
+        return *this;
+    }
+    TClassBuilder& Str(const std::string& name, std::string (C::*get)() const,
+                       void (C::*set)(const std::string&)) {
+        TPropInfo p;
+        p.name = name;
+        p.kind = TPropKind::String;
+        p.getStr = [get](TObject* o) { return (static_cast<C*>(o)->*get)(); };
+        p.setStr = [set](TObject* o, const std::string& v) { (static_cast<C*>(o)->*set)(v); };
+        info_.props.push_back(std::move(p));
+        return *this;
+    }
+    TClassBuilder& Float(const std::string& name, void (C::*set)(double)) {
+        TPropInfo p;
+        p.name = name;
+        p.kind = TPropKind::Float;
+        p.setFloat = [set](TObject* o, double v) { (static_cast<C*>(o)->*set)(v); };
+        info_.props.push_back(std::move(p));
+        return *this;
+    }
+    // An owned sub-object whose own properties are streamed (Font.Name, Lines.Strings).
+    template <typename S>
+    TClassBuilder& Object(const std::string& name, S* (C::*get)() const) {
+        TPropInfo p;
+        p.name = name;
+        p.kind = TPropKind::Object;
+        p.getObject = [get](TObject* o) -> TObject* { return (static_cast<C*>(o)->*get)(); };
+        info_.props.push_back(std::move(p));
+        return *this;
+    }
+    template <typename R>
+    TClassBuilder& Ref(const std::string& name, const TClassInfo* refClass, void (C::*set)(R*)) {
+        TPropInfo p;
+        p.name = name;
+        p.kind = TPropKind::Component;
+        p.componentClass = refClass;
+        p.setComponent = [set](TObject* o, TComponent* c) {
+            (static_cast<C*>(o)->*set)(static_cast<R*>(c));
+        };
+        info_.props.push_back(std::move(p));
+        return *this;
+    }
+    // An event: a member `std::function<Sig> C::*field`.
+    template <typename Sig>
+    TClassBuilder& Event(const std::string& name, std::function<Sig> C::*field) {
+        TPropInfo p;
+        p.name = name;
+        p.kind = TPropKind::Event;
+        p.eventSignature = typeid(Sig);
+        p.setEvent = [field](TObject* o, const std::any& fn) {
+            static_cast<C*>(o)->*field = std::any_cast<std::function<Sig>>(fn);
+        };
+        info_.props.push_back(std::move(p));
+        return *this;
+    }
+    TClassBuilder& Binary(const std::string& name, void (C::*set)(const std::vector<std::uint8_t>&)) {
+        TPropInfo p;
+        p.name = name;
+        p.kind = TPropKind::Binary;
+        p.setBinary = [set](TObject* o, const std::vector<std::uint8_t>& v) { (static_cast<C*>(o)->*set)(v); };
+        info_.props.push_back(std::move(p));
+        return *this;
+    }
+    // A published method (an event handler a form description may name).
+    template <typename R, typename... A>
+    TClassBuilder& Method(const std::string& name, R (C::*m)(A...)) {
+        TMethodInfo mi;
+        mi.name = name;
+        mi.signature = typeid(R(A...));
+        mi.bind = [m](TObject* self) -> std::any {
+            C* c = static_cast<C*>(self);
+            return std::function<R(A...)>([c, m](A... a) { return (c->*m)(a...); });
+        };
+        info_.methods.push_back(std::move(mi));
+        return *this;
+    }
+    // Components that form descriptions may create.
+    TClassBuilder& Creatable() {
+        info_.create = [](TComponent* owner) -> TComponent* { return new C(owner); };
+        return *this;
+    }
+
+private:
+    TClassInfo& info_;
+};
+
+// Inside a class body: declares its metadata accessors.
+#define ZARN_CLASS(Cls, Parent)                                              \
+public:                                                                      \
+    static const TClassInfo& StaticClass();                                  \
+    const TClassInfo& ClassType() const override { return Cls::StaticClass(); } \
+                                                                             \
+private:
+
+// In the class's .cpp: defines the metadata, built on first use. `body` is a callable
+// taking TClassBuilder<Cls>&.
+#define ZARN_DEFINE_CLASS(Cls, Parent, body)                   \
+    const TClassInfo& Cls::StaticClass() {                     \
+        static const TClassInfo info = [] {                    \
+            TClassInfo i;                                      \
+            i.name = #Cls;                                     \
+            i.parent = &Parent::StaticClass();                 \
+            TClassBuilder<Cls> b(i);                           \
+            body(b);                                           \
+            return i;                                          \
+        }();                                                   \
+        return info;                                           \
+    }
+
+// The class registry through which form descriptions find classes by name. Classes are
+// registered by each subsystem's initialisation.
+void RegisterClass(const TClassInfo* info);
+void RegisterClasses(std::initializer_list<const TClassInfo*> infos);
+const TClassInfo* FindClass(const std::string& name);  // nullptr when unknown
+
+// ---------------------------------------------------------------------------------------
+// TObject, TPersistent
+
+class TObject {
+public:
+    virtual ~TObject() = default;
+    static const TClassInfo& StaticClass();
+    virtual const TClassInfo& ClassType() const { return StaticClass(); }
+    const std::string& ClassName() const { return ClassType().name; }
+    bool InheritsFrom(const TClassInfo& c) const { return ClassType().InheritsFrom(&c); }
+    template <typename T>
+    bool Is() const { return dynamic_cast<const T*>(this) != nullptr; }
+};
+
+using TNotifyEvent = std::function<void(TObject* sender)>;
+
+class TPersistent : public TObject {
+    ZARN_CLASS(TPersistent, TObject)
+public:
+    // Copies `source` into this object. The default asks the source to assign itself to
+    // this object, which fails with EConvertError unless a class supports it.
+    virtual void Assign(TPersistent* source);
+
+protected:
+    virtual void AssignTo(TPersistent* dest);
+};
+
+// ---------------------------------------------------------------------------------------
+// TComponent
+
+enum class TComponentStateItem : std::uint8_t { csLoading, csReading, csWriting, csDestroying, csDesigning };
+using TComponentState = TSet<TComponentStateItem>;
+enum class TOperation : std::uint8_t { opInsert, opRemove };
+
+class TComponent : public TPersistent {
+    ZARN_CLASS(TComponent, TPersistent)
+public:
+    explicit TComponent(TComponent* owner);
+    ~TComponent() override;
+    TComponent(const TComponent&) = delete;
+    TComponent& operator=(const TComponent&) = delete;
+
+    TComponent* Owner() const { return owner_; }
+    std::string Name() const { return name_; }
+    // Must be a valid identifier and unique among the owner's components
+    // (EComponentError otherwise). An empty name is allowed.
+    virtual void SetName(const std::string& name);
+    long long Tag() const { return tag_; }
+    void SetTag(long long t) { tag_ = t; }
+
+    TComponentState ComponentState() const { return state_; }
+    bool IsLoading() const { return state_.Contains(TComponentStateItem::csLoading); }
+    bool IsDesigning() const { return state_.Contains(TComponentStateItem::csDesigning); }
+    bool IsDestroying() const { return state_.Contains(TComponentStateItem::csDestroying); }
+    void SetDesigning(bool designing, bool includeOwned = true);
+    // Marks the component as being read from a form description.
+    void BeginLoading();
+    // Called once after the whole description was read; clears the loading state.
+    virtual void Loaded();
+
+    int ComponentCount() const { return int(components_.size()); }
+    TComponent* Components(int i) const;
+    TComponent* FindComponent(const std::string& name) const;  // case-insensitive
+    int ComponentIndex() const;
+    void InsertComponent(TComponent* c);
+    void RemoveComponent(TComponent* c);
+    // Frees every owned component, last first.
+    void DestroyComponents();
+
+    // Told when a component is inserted into or removed from this one's owned list, and
+    // when a component that asked FreeNotification is destroyed.
+    virtual void Notification(TComponent* component, TOperation operation);
+    void FreeNotification(TComponent* c);
+    void RemoveFreeNotification(TComponent* c);
+
+protected:
+    virtual void SetDesigningState(bool d);
+
+private:
+    TComponent* owner_ = nullptr;
+    std::string name_;
+    long long tag_ = 0;
+    TComponentState state_;
+    std::vector<TComponent*> components_;
+    std::vector<TComponent*> freeNotifies_;
+};
+
+bool IsValidIdent(const std::string& s);
+
+// ---------------------------------------------------------------------------------------
+// String lists
+
+class TStream;
+
+class TStrings : public TPersistent {
+    ZARN_CLASS(TStrings, TPersistent)
+public:
+    virtual int Count() const = 0;
+    virtual std::string Get(int index) const = 0;
+    virtual TObject* GetObject(int index) const { return nullptr; }
+    std::string operator[](int index) const { return Get(index); }
+    std::string Strings(int index) const { return Get(index); }
+    TObject* Objects(int index) const { return GetObject(index); }
+
+    // Every changing operation is virtual so that a subclass can intercept it.
+    virtual void Put(int index, const std::string& s);
+    virtual void PutObject(int index, TObject* obj) {}
+    virtual int Add(const std::string& s);
+    virtual int AddObject(const std::string& s, TObject* obj);
+    virtual void AddStrings(TStrings* strings);
+    virtual void Clear() = 0;
+    virtual void Delete(int index) = 0;
+    virtual void Insert(int index, const std::string& s) = 0;
+    virtual void InsertObject(int index, const std::string& s, TObject* obj);
+    virtual void Move(int curIndex, int newIndex);
+    virtual void Exchange(int index1, int index2);
+    void Assign(TPersistent* source) override;
+    virtual void LoadFromStream(TStream* stream);
+    virtual void LoadFromFile(const std::string& fileName);
+    // Replaces the lines: clears, then adds line by line (CR LF, LF or CR end a line).
+    virtual void SetText(const std::string& text);
+
+    void SaveToStream(TStream* stream) const;
+    void SaveToFile(const std::string& fileName) const;
+    // Each line followed by CR LF.
+    std::string Text() const;
+    // Case-insensitive (ASCII) search; -1 when absent.
+    virtual int IndexOf(const std::string& s) const;
+    int IndexOfObject(TObject* obj) const;
+    std::vector<std::string> ToVector() const;
+
+    void BeginUpdate();
+    void EndUpdate();
+    int UpdateCount() const { return updateCount_; }
+
+protected:
+    virtual void SetUpdateState(bool updating) {}
+    [[noreturn]] void Error(const std::string& msg, int index) const;
+
+private:
+    int updateCount_ = 0;
+};
+
+enum class TDuplicates : std::uint8_t { dupIgnore, dupAccept, dupError };
+
+class TStringList : public TStrings {
+    ZARN_CLASS(TStringList, TStrings)
+public:
+    TStringList() = default;
+    ~TStringList() override;
+    TStringList(const TStringList&) = delete;
+    TStringList& operator=(const TStringList&) = delete;
+
+    int Count() const override { return int(items_.size()); }
+    std::string Get(int index) const override;
+    TObject* GetObject(int index) const override;
+    void Put(int index, const std::string& s) override;
+    void PutObject(int index, TObject* obj) override;
+    int Add(const std::string& s) override;
+    int AddObject(const std::string& s, TObject* obj) override;
+    void Clear() override;
+    void Delete(int index) override;
+    void Insert(int index, const std::string& s) override;
+    void InsertObject(int index, const std::string& s, TObject* obj) override;
+    void Exchange(int index1, int index2) override;
+    int IndexOf(const std::string& s) const override;
+
+    bool Sorted() const { return sorted_; }
+    void SetSorted(bool sorted);
+    TDuplicates Duplicates() const { return duplicates_; }
+    void SetDuplicates(TDuplicates d) { duplicates_ = d; }
+    bool CaseSensitive() const { return caseSensitive_; }
+    void SetCaseSensitive(bool c);
+    // Binary search of a sorted list: true and the index when found, else the insert point.
+    bool Find(const std::string& s, int& index) const;
+    void Sort();
+    // When true, the list deletes its objects as lines go.
+    bool OwnsObjects() const { return ownsObjects_; }
+    void SetOwnsObjects(bool o) { ownsObjects_ = o; }
+
+    TNotifyEvent OnChange;
+    TNotifyEvent OnChanging;
+
+protected:
+    void SetUpdateState(bool updating) override;
+    virtual void Changed();
+    virtual void Changing();
+
+private:
+    struct Item {
+        std::string s;
+        TObject* obj = nullptr;
+    };
+    int Compare(const std::string& a, const std::string& b) const;
+    void InsertItem(int index, const std::string& s, TObject* obj);
+    std::vector<Item> items_;
+    bool sorted_ = false;
+    bool caseSensitive_ = false;
+    bool ownsObjects_ = false;
+    TDuplicates duplicates_ = TDuplicates::dupIgnore;
+};
