@@ -1,0 +1,65 @@
+#include "registration/routines_RegistryWriter.h"
+
+namespace {
+
+// The platform takes sub keys without the leading backslash.
+std::string SubKeyOf(const std::string& key) {
+    std::size_t i = 0;
+    while (i < key.size() && key[i] == '\\') ++i;
+    return key.substr(i);
+}
+
+// Closes an open key on every path out.
+class OpenKey {
+public:
+    OpenKey() = default;
+    ~OpenKey() {
+        if (key_) platform::RegCloseKey(key_);
+    }
+    OpenKey(const OpenKey&) = delete;
+    OpenKey& operator=(const OpenKey&) = delete;
+    platform::HKEY& handle() { return key_; }
+
+private:
+    platform::HKEY key_ = 0;
+};
+
+}  // namespace
+
+platform::HKEY RegistryRootFromIndex(std::uint8_t rootIndex) {
+    switch (rootIndex & 0x7F) {
+    case 0: return platform::HKeyClassesRoot;
+    case 1: return platform::HKeyCurrentConfig;
+    case 2: return platform::HKeyCurrentUser;
+    case 3: return platform::HKeyDynData;
+    case 4: return platform::HKeyLocalMachine;
+    case 5: return platform::HKeyUsers;
+    default: return platform::HKeyCurrentUser;
+    }
+}
+
+void WriteRegString(std::uint8_t rootIndex, const std::string& key, const std::string& ident,
+                    const std::string& value) {
+    const std::string message =
+        "Cannot install into registry. Key: " + key + " Ident: " + ident + " Value " + value;
+    OpenKey k;
+    if (platform::RegCreateKey(RegistryRootFromIndex(rootIndex), SubKeyOf(key), k.handle()) != 0)
+        throw EIRCannotWriteValue(message);
+    if (platform::RegSetString(k.handle(), ident, value) != 0)
+        throw EIRCannotWriteValue(message);
+}
+
+void ReadRegString(std::uint8_t rootIndex, const std::string& key, const std::string& ident,
+                   std::string& value, const std::string& def) {
+    // `value` may be the same string as any of the others: take copies first.
+    const std::string subKey = SubKeyOf(key);
+    const std::string name = ident;
+    value = def;
+    OpenKey k;
+    if (platform::RegOpenKey(RegistryRootFromIndex(rootIndex), subKey, platform::KeyRead,
+                             k.handle()) != 0)
+        return;
+    if (!platform::RegValueExists(k.handle(), name)) return;
+    std::string read;
+    if (platform::RegGetString(k.handle(), name, read) == 0) value = std::move(read);
+}
