@@ -171,6 +171,13 @@ const TMethodInfo* TClassInfo::FindMethod(const std::string& methodName) const {
     return nullptr;
 }
 
+const TFieldInfo* TClassInfo::FindField(const std::string& fieldName) const {
+    for (const TClassInfo* c = this; c; c = c->parent)
+        for (const TFieldInfo& f : c->fields)
+            if (SameText(f.name, fieldName)) return &f;
+    return nullptr;
+}
+
 namespace {
 std::map<std::string, const TClassInfo*>& ClassRegistry() {
     static std::map<std::string, const TClassInfo*> registry;

@@ -141,6 +141,13 @@ struct TMethodInfo {
     std::function<std::any(TObject* self)> bind;
 };
 
+// One published field of a form class: a pointer to a component that the form
+// description creates under the same name. `set` fails (false) on a class mismatch.
+struct TFieldInfo {
+    std::string name;
+    std::function<bool(TObject* root, TComponent* value)> set;
+};
+
 struct TPropInfo {
     std::string name;
     TPropKind kind = TPropKind::Integer;
@@ -166,11 +173,13 @@ struct TClassInfo {
     std::function<TComponent*(TComponent* owner)> create;  // components only
     std::vector<TPropInfo> props;
     std::vector<TMethodInfo> methods;
+    std::vector<TFieldInfo> fields;
 
     bool InheritsFrom(const TClassInfo* other) const;
     // Looked up along the class chain, case-insensitively.
     const TPropInfo* FindProperty(const std::string& propName) const;
     const TMethodInfo* FindMethod(const std::string& methodName) const;
+    const TFieldInfo* FindField(const std::string& fieldName) const;
 };
 
 // Builder handed to a class's metadata definition.
@@ -297,6 +306,20 @@ public:
             return std::function<R(A...)>([c, m](A... a) { return (c->*m)(a...); });
         };
         info_.methods.push_back(std::move(mi));
+        return *this;
+    }
+    // A published field: the component of that name created by the form description.
+    template <typename F>
+    TClassBuilder& Field(const std::string& name, F* C::*field) {
+        TFieldInfo fi;
+        fi.name = name;
+        fi.set = [field](TObject* root, TComponent* value) {
+            F* f = dynamic_cast<F*>(value);
+            if (value && !f) return false;
+            static_cast<C*>(root)->*field = f;
+            return true;
+        };
+        info_.fields.push_back(std::move(fi));
         return *this;
     }
     // Components that form descriptions may create.
