@@ -63,6 +63,13 @@ constexpr DWORD ResourceTypeNotFound = 1813;
 constexpr DWORD BadPathname = 161;
 constexpr DWORD DatatypeMismatch = 1629;
 constexpr DWORD InvalidData = 13;
+constexpr DWORD TooManyOpenFiles = 4;
+constexpr DWORD NotSameDevice = 17;
+constexpr DWORD GenFailure = 31;
+constexpr DWORD NegativeSeek = 131;
+constexpr DWORD Directory = 267;  // ERROR_DIRECTORY: the name is not a folder
+constexpr DWORD BadDb = 1009;      // ERROR_BADDB: the registry file is corrupt
+constexpr DWORD KeyDeleted = 1018; // the key behind an open handle was deleted
 }  // namespace err
 
 // Last error of the calling thread, as GetLastError / SetLastError.
