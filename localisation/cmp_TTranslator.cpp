@@ -1,0 +1,423 @@
+#include "localisation/cmp_TTranslator.h"
+
+#include "platform/system.h"
+
+TTranslator* GlobalTranslator = nullptr;
+
+namespace {
+
+TLanguageChangeHook languageChangeHook = nullptr;
+
+struct LanguageRow {
+    TZarnLanguage ident;
+    const char* property;
+    const char* fileName;
+};
+
+// In LanguageIdent order.
+const LanguageRow languageTable[TTranslator::LanguageCount] = {
+    {TZarnLanguage::zlCzech, "lgCzech", "zrniCzech.txt"},
+    {TZarnLanguage::zlEnglish, "lgEnglish", "zrniEnglish.txt"},
+    {TZarnLanguage::zlFrench, "lgFrench", "zrniFrench.txt"},
+    {TZarnLanguage::zlGerman, "lgGerman", "zrniGerman.txt"},
+    {TZarnLanguage::zlGreek, "lgGreek", "zrniGreek.txt"},
+    {TZarnLanguage::zlHebrew, "lgHebrew", "zrniHebrew.txt"},
+    {TZarnLanguage::zlItalian, "lgItalian", "zrniItalian.txt"},
+    {TZarnLanguage::zlJapanese, "lgJapanese", "zrniJapanese.txt"},
+    {TZarnLanguage::zlKorean, "lgKorean", "zrniKorean.txt"},
+    {TZarnLanguage::zlPortugese, "lgPortugese", "zrniPortugese.txt"},
+    {TZarnLanguage::zlRussian, "lgRussian", "zrniRussian.txt"},
+    {TZarnLanguage::zlSpanish, "lgSpanish", "zrniSpanish.txt"},
+};
+
+// Field 1: the text before the first ';' (all of it without one). Field 2: the text
+// between the first and the second ';' (to the end without a second; empty without any).
+std::string Field1(const std::string& t) {
+    std::size_t p = t.find(';');
+    return p == std::string::npos ? t : t.substr(0, p);
+}
+
+std::string Field2(const std::string& t) {
+    std::size_t p = t.find(';');
+    if (p == std::string::npos) return {};
+    std::size_t q = t.find(';', p + 1);
+    return q == std::string::npos ? t.substr(p + 1) : t.substr(p + 1, q - p - 1);
+}
+
+[[noreturn]] void FormatError(int line, const std::string& text) {
+    throw Exception(Format("The %d'th string (%s) does not have the proper format of GLID;Text", {line, text}));
+}
+
+[[noreturn]] void IdentifierError(int line, const std::string& text) {
+    throw Exception(
+        Format("The %d'th string (%s) does not have the proper format of GLID;Text or .GLID;", {line, text}));
+}
+
+// The identifier field by the standard integer conversion (32-bit).
+int ParseGLID(const std::string& field, int line, const std::string& text) {
+    if (field.empty()) FormatError(line, text);
+    long long v;
+    if (!TryStrToInt(field, v)) IdentifierError(line, text);
+    return int(std::int32_t(std::uint32_t(std::uint64_t(v))));
+}
+
+}  // namespace
+
+const std::vector<std::string>& ZarnLanguageNames() {
+    static const std::vector<std::string> names = {
+        "zlCzech",   "zlEnglish",  "zlFrench",  "zlGerman",  "zlGreek",   "zlHebrew", "zlItalian",
+        "zlJapanese", "zlKorean", "zlPortugese", "zlRussian", "zlSpanish", "zlUser"};
+    return names;
+}
+
+void SetLanguageChangeHook(TLanguageChangeHook hook) { languageChangeHook = hook; }
+TLanguageChangeHook LanguageChangeHook() { return languageChangeHook; }
+
+// ---------------------------------------------------------------------------------------
+// TLangFormatStrings
+
+ZARN_DEFINE_CLASS(TLangFormatStrings, TStringList, [](auto&) {})
+
+void TLangFormatStrings::ThenParse(const std::function<void()>& op) {
+    ++depth_;
+    try {
+        op();
+    } catch (...) {
+        --depth_;
+        throw;
+    }
+    --depth_;
+    if (depth_ == 0 && language_->AutoParse()) language_->ParseStrings();
+}
+
+void TLangFormatStrings::BulkThenParse(const std::function<void()>& op) {
+    language_->SetAutoParse(false);
+    ++depth_;
+    try {
+        op();
+    } catch (...) {
+        --depth_;
+        language_->SetAutoParse(true);
+        throw;
+    }
+    --depth_;
+    language_->SetAutoParse(true);
+    if (depth_ == 0) language_->ParseStrings();
+}
+
+int TLangFormatStrings::Add(const std::string& s) {
+    int r = 0;
+    ThenParse([&] { r = TStringList::Add(s); });
+    return r;
+}
+
+int TLangFormatStrings::AddObject(const std::string& s, TObject* obj) {
+    int r = 0;
+    ThenParse([&] { r = TStringList::AddObject(s, obj); });
+    return r;
+}
+
+void TLangFormatStrings::AddStrings(TStrings* strings) {
+    ThenParse([&] { TStringList::AddStrings(strings); });
+}
+
+void TLangFormatStrings::Clear() {
+    ThenParse([&] { TStringList::Clear(); });
+}
+
+void TLangFormatStrings::Delete(int index) {
+    ThenParse([&] { TStringList::Delete(index); });
+}
+
+void TLangFormatStrings::Insert(int index, const std::string& s) {
+    ThenParse([&] { TStringList::Insert(index, s); });
+}
+
+void TLangFormatStrings::Move(int curIndex, int newIndex) {
+    ThenParse([&] { TStringList::Move(curIndex, newIndex); });
+}
+
+void TLangFormatStrings::LoadFromStream(TStream* stream) {
+    ThenParse([&] { TStringList::LoadFromStream(stream); });
+}
+
+void TLangFormatStrings::Assign(TPersistent* source) {
+    BulkThenParse([&] { TStringList::Assign(source); });
+}
+
+void TLangFormatStrings::LoadFromFile(const std::string& fileName) {
+    BulkThenParse([&] { TStringList::LoadFromFile(fileName); });
+}
+
+// ---------------------------------------------------------------------------------------
+// TLanguage
+
+ZARN_DEFINE_CLASS(TLanguage, TPersistent, [](TClassBuilder<TLanguage>& b) {
+    b.Object("Font", &TLanguage::Font).Bool("FontOverride", &TLanguage::FontOverride, &TLanguage::SetFontOverride);
+    // LanguageIdent is published read-only: it can be read but never set.
+    TPropInfo ident;
+    ident.name = "LanguageIdent";
+    ident.kind = TPropKind::Enum;
+    ident.enumNames = ZarnLanguageNames();
+    ident.getInt = [](TObject* o) { return (long long)static_cast<TLanguage*>(o)->LanguageIdent(); };
+    ident.setInt = [](TObject*, long long) { throw EPropertyError("Property LanguageIdent is read only"); };
+    b.Info().props.push_back(std::move(ident));
+    b.Object("Strings", &TLanguage::Strings);
+})
+
+TLanguage::TLanguage(TTranslator* translator, TZarnLanguage ident)
+    : translator_(translator),
+      font_(std::make_unique<TFont>()),
+      languageIdent_(ident),
+      strings_(std::make_unique<TLangFormatStrings>(this)) {}
+
+TLanguage::~TLanguage() {
+    autoParse_ = false;
+    ClearElements();
+}
+
+void TLanguage::SetFont(TFont* font) { font_->Assign(font); }
+
+void TLanguage::SetStrings(TStrings* lines) { strings_->Assign(lines); }
+
+void TLanguage::ClearElements() {
+    for (auto it = stringItems_.rbegin(); it != stringItems_.rend(); ++it) delete *it;
+    stringItems_.clear();
+    for (auto it = memoItems_.rbegin(); it != memoItems_.rend(); ++it) delete *it;
+    memoItems_.clear();
+}
+
+TLanguageString* TLanguage::FindStringByGLID(int glid) const {
+    for (TLanguageString* e : stringItems_)
+        if (e->GLID == glid) return e;
+    return nullptr;
+}
+
+TLanguageMemo* TLanguage::FindMemoByGLID(int glid) const {
+    for (TLanguageMemo* e : memoItems_)
+        if (e->GLID == glid) return e;
+    return nullptr;
+}
+
+TLanguageString* TLanguage::FindStringByText(const std::string& s) const {
+    for (TLanguageString* e : stringItems_)
+        if (platform::CompareTextIgnoreCase(e->Text, s) == 0) return e;
+    return nullptr;
+}
+
+TLanguageMemo* TLanguage::FindMemoWithLines(TStrings* lines) const {
+    if (!lines) return nullptr;
+    std::string text = lines->Text();
+    for (TLanguageMemo* e : memoItems_)
+        if (e->Lines.Text() == text) return e;
+    return nullptr;
+}
+
+void TLanguage::ParseStrings() {
+    if (!autoParse_) return;
+    ++parseCount_;
+    ClearElements();
+    // The memo being collected, when one is open.
+    std::unique_ptr<TLanguageMemo> memo;
+    try {
+        for (int i = 0; i < strings_->Count(); ++i) {
+            std::string t = Trim(strings_->Get(i));
+            if (t.empty()) continue;
+            if (t == "#") {
+                if (!memo)
+                    throw Exception(Format("Found the end of memo marker # at line %d. Was not in a memo however", {i}));
+                memoItems_.push_back(memo.release());
+                continue;
+            }
+            if (t[0] == '*') continue;
+            if (memo) {
+                memo->Lines.Add(t);
+                continue;
+            }
+            if (t[0] == '#') {
+                int glid = ParseGLID(Field1(t).substr(1), i, t);
+                memo = std::make_unique<TLanguageMemo>();
+                memo->GLID = glid;
+                memo->Language = this;
+                memo->LineIndex = i;
+                continue;
+            }
+            int glid = ParseGLID(Field1(t), i, t);
+            std::string x = Field2(t);
+            if (Trim(x).empty()) FormatError(i, t);
+            auto* e = new TLanguageString;
+            e->GLID = glid;
+            e->Language = this;
+            e->LineIndex = i;
+            e->Text = x.substr(0, TLanguageString::MaxTextLength);
+            stringItems_.push_back(e);
+        }
+    } catch (...) {
+        ClearElements();
+        throw;
+    }
+    // A memo still open at the end is dropped.
+}
+
+// ---------------------------------------------------------------------------------------
+// TTranslator
+
+ZARN_DEFINE_CLASS(TTranslator, TComponent, [](TClassBuilder<TTranslator>& b) {
+    // Stream order: Korean stands before Japanese.
+    b.Object("lgCzech", &TTranslator::lgCzech)
+        .Object("lgEnglish", &TTranslator::lgEnglish)
+        .Object("lgFrench", &TTranslator::lgFrench)
+        .Object("lgGerman", &TTranslator::lgGerman)
+        .Object("lgGreek", &TTranslator::lgGreek)
+        .Object("lgHebrew", &TTranslator::lgHebrew)
+        .Object("lgItalian", &TTranslator::lgItalian)
+        .Object("lgKorean", &TTranslator::lgKorean)
+        .Object("lgJapanese", &TTranslator::lgJapanese)
+        .Object("lgPortugese", &TTranslator::lgPortugese)
+        .Object("lgRussian", &TTranslator::lgRussian)
+        .Object("lgSpanish", &TTranslator::lgSpanish)
+        .Enum("TranslateIntoLanguage", ZarnLanguageNames(), &TTranslator::TranslateIntoLanguage,
+              &TTranslator::SetTranslateIntoLanguage)
+        .Creatable();
+})
+
+TTranslator::TTranslator(TComponent* owner) : TComponent(owner) {
+    languages_.reserve(LanguageCount);
+    for (const LanguageRow& row : languageTable) {
+        auto* l = new TLanguage(this, row.ident);
+        l->SetFileName(row.fileName);
+        languages_.push_back(l);
+    }
+    translateIntoLanguage_ = TZarnLanguage::zlUser;
+    if (!GlobalTranslator) GlobalTranslator = this;
+}
+
+TTranslator::~TTranslator() {
+    for (TLanguage* l : languages_) delete l;
+    languages_.clear();
+    if (GlobalTranslator == this) GlobalTranslator = nullptr;
+}
+
+TLanguage* TTranslator::Language(TZarnLanguage ident) const {
+    auto i = std::size_t(ident);
+    return i < languages_.size() ? languages_[i] : nullptr;
+}
+
+void TTranslator::SetLanguage(TZarnLanguage ident, TLanguage* value) {
+    if (TLanguage* l = Language(ident)) l->Assign(value);
+}
+
+void TTranslator::SetTranslateIntoLanguage(TZarnLanguage v) {
+    translateIntoLanguage_ = v;
+    if (IsLoading() || IsDesigning()) return;
+    if (languageChangeHook) languageChangeHook(v);
+}
+
+TLanguage* TTranslator::FindLanguage(TZarnLanguage ident) const {
+    for (TLanguage* l : languages_)
+        if (l->LanguageIdent() == ident) return l;
+    return nullptr;
+}
+
+TZarnLanguage PrimaryLanguageToZarnLanguage(unsigned primary) {
+    switch (primary) {
+        case 5: return TZarnLanguage::zlCzech;
+        case 7: return TZarnLanguage::zlGerman;
+        case 8: return TZarnLanguage::zlGreek;
+        case 9: return TZarnLanguage::zlEnglish;
+        case 10: return TZarnLanguage::zlSpanish;
+        case 12: return TZarnLanguage::zlFrench;
+        case 13: return TZarnLanguage::zlHebrew;
+        case 16: return TZarnLanguage::zlItalian;
+        case 17: return TZarnLanguage::zlJapanese;
+        case 18: return TZarnLanguage::zlKorean;
+        case 25: return TZarnLanguage::zlRussian;
+        default: throw Exception("Unrecognized language");
+    }
+}
+
+TLanguage* TTranslator::UserLanguage() const {
+    try {
+        return FindLanguage(PrimaryLanguageToZarnLanguage(platform::GetUserDefaultLangID() & 0x3FF));
+    } catch (const Exception&) {
+        return nullptr;
+    }
+}
+
+TLanguage* TTranslator::SourceLanguage(TZarnLanguage from) const {
+    return from == TZarnLanguage::zlUser ? UserLanguage() : FindLanguage(from);
+}
+
+TLanguage* TTranslator::TargetLanguage() const { return SourceLanguage(translateIntoLanguage_); }
+
+std::string TTranslator::TranslateString(TZarnLanguage fromLanguage, const std::string& s) const {
+    TLanguage* source = SourceLanguage(fromLanguage);
+    if (!source) return s;
+    TLanguageString* e = source->FindStringByText(s);
+    if (!e) return s;
+    TLanguage* target = TargetLanguage();
+    if (!target) return s;
+    TLanguageString* t = target->FindStringByGLID(e->GLID);
+    return t ? t->Text : s;
+}
+
+std::string TTranslator::TranslateByGLID(int glid, const std::string& s) const {
+    TLanguage* target = TargetLanguage();
+    if (!target) return s;
+    TLanguageString* t = target->FindStringByGLID(glid);
+    return t ? t->Text : s;
+}
+
+void TTranslator::TranslateMemo(TZarnLanguage fromLanguage, TStrings* lines, TStrings* result) const {
+    if (!result) return;
+    result->Assign(lines);
+    TLanguage* source = SourceLanguage(fromLanguage);
+    if (!source) return;
+    TLanguageMemo* m = source->FindMemoWithLines(lines);
+    if (!m) return;
+    TLanguage* target = TargetLanguage();
+    if (!target) return;
+    if (TLanguageMemo* t = target->FindMemoByGLID(m->GLID)) result->Assign(&t->Lines);
+}
+
+void TTranslator::SetFormFontInto(TZarnLanguage language, TForm* form) {
+    TZarnLanguage saved = translateIntoLanguage_;
+    translateIntoLanguage_ = language;
+    try {
+        SetFormFont(form);
+    } catch (...) {
+        translateIntoLanguage_ = saved;
+        throw;
+    }
+    translateIntoLanguage_ = saved;
+}
+
+TZarnLanguage TTranslator::TranslateControlInto(TZarnLanguage fromLanguage, TZarnLanguage intoLanguage,
+                                                TControl* control) {
+    TZarnLanguage saved = translateIntoLanguage_;
+    translateIntoLanguage_ = intoLanguage;
+    TZarnLanguage r;
+    try {
+        r = TranslateControl(fromLanguage, control);
+    } catch (...) {
+        translateIntoLanguage_ = saved;
+        throw;
+    }
+    translateIntoLanguage_ = saved;
+    return r;
+}
+
+// ---------------------------------------------------------------------------------------
+// Global helpers
+
+std::string TranslateText(const std::string& s) {
+    return GlobalTranslator ? GlobalTranslator->TranslateString(TZarnLanguage::zlEnglish, s) : s;
+}
+
+void TranslateFormFont(TForm* form) {
+    if (GlobalTranslator) GlobalTranslator->SetFormFont(form);
+}
+
+void TranslateFormFontInto(TZarnLanguage language, TForm* form) {
+    if (GlobalTranslator) GlobalTranslator->SetFormFontInto(language, form);
+}
