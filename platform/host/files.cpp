@@ -704,10 +704,12 @@ void ShortStem(const std::string& name, std::string& base, std::string& ext) {
     if (base.empty()) base = "_";
 }
 
+}  // namespace
+
 // Deterministic short name of `name` in host folder `dir`: long names that share a stem
 // are numbered ~1, ~2, ... in byte order of their names, skipping numbers whose result
 // already exists as a real name.
-std::string ShortNameIn(const std::string& dir, const std::string& name) {
+std::string host::ShortNameIn(const std::string& dir, const std::string& name) {
     if (Is83(name)) return name;
     std::string base, ext;
     ShortStem(name, base, ext);
@@ -741,8 +743,6 @@ std::string ShortNameIn(const std::string& dir, const std::string& name) {
     }
     return base + "~1" + (ext.empty() ? "" : "." + ext);
 }
-
-}  // namespace
 
 std::string GetShortPathName(const std::string& path) {
     std::string full, host;

@@ -31,6 +31,9 @@ bool FullDosPath(const std::string& path, std::string& full, DWORD& error);
 // case given. Fails with PathNotFound for a drive without link or a path that leaves a
 // drive's root.
 bool MapPath(const std::string& path, std::string& hostPath, DWORD& error);
+// The 8.3 alias of entry `name` of host folder `hostDir` (the name itself when it is a
+// valid 8.3 name already).
+std::string ShortNameIn(const std::string& hostDir, const std::string& name);
 // Host path -> DOS path through the longest matching drive link.
 std::optional<std::string> DosPathOf(const std::string& hostPath);
 // The Win32 error for a failed POSIX call on `hostPath` (ENOENT becomes FileNotFound

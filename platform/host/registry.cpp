@@ -93,6 +93,7 @@ bool LoadHive(Hive& h) {
 
 // Writes the hive to a temporary file beside its file and renames it over the old one.
 LONG SaveHive(Hive& h) {
+    if (!h.loadError.empty()) return LONG(err::BadDb);  // never replace a file we could not read
     std::string file = HiveFile(h.root);
     std::string text = FormatRegFile(h.tree, h.name);
     std::string tmpl = file + ".tmp-XXXXXX";
@@ -120,7 +121,10 @@ LONG SaveHive(Hive& h) {
 
 // Saves after a change; when the save fails the hive is reloaded from the file, which
 // still holds the state before the change.
+bool batching = false;  // while laying out defaults, save once at the end
+
 LONG Commit(Hive& h) {
+    if (batching) return 0;
     LONG rc = SaveHive(h);
     if (rc != 0) LoadHive(h);
     return rc;
@@ -184,10 +188,11 @@ HKEY NewHandle(HKEY root, std::vector<std::string> path, bool canWrite) {
 
 bool WriteAccess(DWORD access) { return access & 0x0006; }  // KEY_SET_VALUE | KEY_CREATE_SUB_KEY
 
-void SetDefaults() {
+void SetDefaults(bool machine, bool user) {
+    batching = true;
     const std::string profile = "C:\\users\\" + UserName();
     HKEY k;
-    if (RegCreateKey(HKeyCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", k) == 0) {
+    if (user && RegCreateKey(HKeyCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", k) == 0) {
         RegSetString(k, "Start Menu", profile + "\\Start Menu");
         RegSetString(k, "Programs", profile + "\\Start Menu\\Programs");
         RegSetString(k, "Startup", profile + "\\Start Menu\\Programs\\Startup");
@@ -196,13 +201,16 @@ void SetDefaults() {
         RegSetString(k, "Fonts", "C:\\WINDOWS\\Fonts");
         RegCloseKey(k);
     }
-    if (RegCreateKey(HKeyLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", k) == 0) {
+    if (machine && RegCreateKey(HKeyLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", k) == 0) {
         RegSetString(k, "ProgramFilesDir", "C:\\Program Files");
         RegSetString(k, "CommonFilesDir", "C:\\Program Files\\Common Files");
         RegCloseKey(k);
     }
-    if (RegCreateKey(HKeyLocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", k) == 0)
+    if (machine && RegCreateKey(HKeyLocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", k) == 0)
         RegCloseKey(k);
+    batching = false;
+    if (machine) SaveHive(*HiveOf(HKeyLocalMachine));
+    if (user) SaveHive(*HiveOf(HKeyCurrentUser));
 }
 
 }  // namespace
@@ -232,7 +240,7 @@ void LoadRegistry(bool initialiseDefaults) {
         if (h.root == HKeyLocalMachine) machineExisted = existed;
         if (h.root == HKeyCurrentUser) userExisted = existed;
     }
-    if (initialiseDefaults && (!machineExisted || !userExisted)) SetDefaults();
+    if (initialiseDefaults && (!machineExisted || !userExisted)) SetDefaults(!machineExisted, !userExisted);
 }
 
 }  // namespace platform::host

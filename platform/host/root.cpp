@@ -271,6 +271,21 @@ bool MapPath(const std::string& path, std::string& hostPath, DWORD& error) {
                 }
                 ::closedir(d);
             }
+            if (!found && comp.find('~') != std::string::npos) {
+                // An 8.3 alias names the same entry as its long name.
+                if (DIR* d = ::opendir(cur.c_str())) {
+                    while (dirent* e = ::readdir(d)) {
+                        std::string n = e->d_name;
+                        if (n == "." || n == "..") continue;
+                        if (EqualIgnoreCase(ShortNameIn(cur, n), comp)) {
+                            candidate = Join(cur, n);
+                            found = true;
+                            break;
+                        }
+                    }
+                    ::closedir(d);
+                }
+            }
             if (!found) searching = false;
         }
         cur = candidate;
