@@ -26,7 +26,6 @@ object MainForm: TMainForm
     Top = 11
     Width = 180
     Height = 265
-    PictureResource = 'artwork.bmp'
   end
   object Bevel2: TBevel
     Left = 8

@@ -1,0 +1,168 @@
+#include "tools/mksample/samplefiles.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace sample {
+namespace {
+
+std::uint32_t Fnv(const std::string& s) {
+    std::uint32_t h = 2166136261u;
+    for (unsigned char c : s) h = (h ^ c) * 16777619u;
+    return h ? h : 1;
+}
+
+struct Rng {
+    std::uint32_t s;
+    std::uint32_t Next() {
+        s ^= s << 13;
+        s ^= s >> 17;
+        s ^= s << 5;
+        return s;
+    }
+};
+
+void Put16(std::vector<std::uint8_t>& v, std::uint16_t x) {
+    v.push_back(std::uint8_t(x));
+    v.push_back(std::uint8_t(x >> 8));
+}
+void Put32(std::vector<std::uint8_t>& v, std::uint32_t x) {
+    for (int i = 0; i < 4; ++i) v.push_back(std::uint8_t(x >> (8 * i)));
+}
+void Set32(std::vector<std::uint8_t>& v, std::size_t at, std::uint32_t x) {
+    for (int i = 0; i < 4; ++i) v[at + std::size_t(i)] = std::uint8_t(x >> (8 * i));
+}
+
+std::string Lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = char(c + 32);
+    return s;
+}
+
+bool EndsWith(const std::string& s, const std::string& e) {
+    return s.size() >= e.size() && s.compare(s.size() - e.size(), e.size(), e) == 0;
+}
+
+// A 24-bit bitmap with a pattern of its own per name.
+std::vector<std::uint8_t> Bitmap(const std::string& name, int w, int h) {
+    Rng r{Fnv(name)};
+    std::uint8_t base[3] = {std::uint8_t(r.Next()), std::uint8_t(r.Next()), std::uint8_t(r.Next())};
+    int row = (w * 3 + 3) & ~3;
+    std::vector<std::uint8_t> v;
+    v.push_back('B');
+    v.push_back('M');
+    Put32(v, std::uint32_t(54 + row * h));
+    Put32(v, 0);
+    Put32(v, 54);
+    Put32(v, 40);
+    Put32(v, std::uint32_t(w));
+    Put32(v, std::uint32_t(h));
+    Put16(v, 1);
+    Put16(v, 24);
+    Put32(v, 0);
+    Put32(v, std::uint32_t(row * h));
+    Put32(v, 2835);
+    Put32(v, 2835);
+    Put32(v, 0);
+    Put32(v, 0);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x)
+            for (int c = 0; c < 3; ++c) v.push_back(std::uint8_t(base[c] + x * (c + 1) + y * (3 - c)));
+        for (int p = w * 3; p < row; ++p) v.push_back(0);
+    }
+    return v;
+}
+
+// A short 8-bit mono WAVE file: a falling click.
+std::vector<std::uint8_t> Wave() {
+    const int rate = 11025, n = rate / 8;
+    std::vector<std::uint8_t> v;
+    for (const char* p = "RIFF"; *p; ++p) v.push_back(std::uint8_t(*p));
+    Put32(v, std::uint32_t(36 + n));
+    for (const char* p = "WAVEfmt "; *p; ++p) v.push_back(std::uint8_t(*p));
+    Put32(v, 16);
+    Put16(v, 1);
+    Put16(v, 1);
+    Put32(v, rate);
+    Put32(v, rate);
+    Put16(v, 1);
+    Put16(v, 8);
+    for (const char* p = "data"; *p; ++p) v.push_back(std::uint8_t(*p));
+    Put32(v, n);
+    for (int i = 0; i < n; ++i) {
+        double env = 1.0 - double(i) / n;
+        v.push_back(std::uint8_t(128 + 100 * env * std::sin(i * (0.9 - 0.6 * i / n))));
+    }
+    return v;
+}
+
+std::vector<std::uint8_t> Text(const std::string& s) { return std::vector<std::uint8_t>(s.begin(), s.end()); }
+
+std::vector<std::uint8_t> Noise(const std::string& name, std::size_t size, const char* magic) {
+    Rng r{Fnv(name)};
+    std::vector<std::uint8_t> v(size);
+    for (std::size_t i = 0; i < size; ++i) v[i] = std::uint8_t(r.Next());
+    for (std::size_t i = 0; magic && magic[i] && i < size; ++i) v[i] = std::uint8_t(magic[i]);
+    return v;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> QuakePack(int megabytes, std::uint32_t seed) {
+    if (megabytes < 1) megabytes = 1;
+    const std::size_t total = std::size_t(megabytes) * 1024 * 1024;
+    const int lumps = 64;
+    const std::size_t lump = total / lumps;
+    std::vector<std::uint8_t> v(12);
+    v[0] = 'P';
+    v[1] = 'A';
+    v[2] = 'C';
+    v[3] = 'K';
+    Rng r{seed};
+    std::vector<std::uint32_t> offsets;
+    v.reserve(total + 12 + lumps * 64);
+    for (int i = 0; i < lumps; ++i) {
+        offsets.push_back(std::uint32_t(v.size()));
+        for (std::size_t k = 0; k < lump; k += 4) Put32(v, r.Next());
+    }
+    std::uint32_t dir = std::uint32_t(v.size());
+    for (int i = 0; i < lumps; ++i) {
+        char name[56] = {};
+        std::snprintf(name, sizeof name, "maps/skyr%02d.bsp", i);
+        v.insert(v.end(), name, name + 56);
+        Put32(v, offsets[std::size_t(i)]);
+        Put32(v, std::uint32_t(lump));
+    }
+    Set32(v, 4, dir);
+    Set32(v, 8, std::uint32_t(lumps * 64));
+    return v;
+}
+
+std::vector<std::uint8_t> FileContents(const std::string& relativeName, int pakMegabytes) {
+    std::string n = Lower(relativeName);
+    if (n == "pak0.pak") return QuakePack(pakMegabytes, Fnv(n));
+    if (n == "readme.txt")
+        return Text(
+            "Skyreach: The Embers of Orrin - demo version\r\n"
+            "===========================================\r\n\r\n"
+            "Start the launcher (skyr.exe) from the Skyreach folder or from the\r\n"
+            "shortcut on your desktop, then choose Single Player.\r\n");
+    if (n == "config.cfg") return Text("bind ALT \"+strafe\"\r\nvid_mode 0\r\n");
+    if (EndsWith(n, ".wav")) return Wave();
+    if (EndsWith(n, ".bmp")) {
+        bool portrait = n.find_first_of("0123456789") == std::string::npos;
+        return portrait ? Bitmap(n, 96, 128) : Bitmap(n, 120, 32);
+    }
+    if (EndsWith(n, ".exe")) return Noise(n, 48 * 1024 + (Fnv(n) & 0xFFF), "MZ");
+    if (EndsWith(n, ".dat")) return Noise(n, 400 * 1024 + (Fnv(n) & 0x3FFF), nullptr);
+    if (EndsWith(n, ".ms2")) return Noise(n, 2000 + (Fnv(n) & 0x7FF), nullptr);
+    return Noise(n, 1000 + (Fnv(n) & 0x3FF), nullptr);
+}
+
+std::vector<std::string> GlQuakeCaches() {
+    return {"bolt2.ms2", "bolt3.ms2", "invulner.ms2", "laser.ms2", "quaddama.ms2", "backpack.ms2", "lavaball.ms2"};
+}
+
+std::vector<std::string> GlQuakeKeptFiles() { return {"player.ms2", "armor.ms2"}; }
+
+}  // namespace sample
