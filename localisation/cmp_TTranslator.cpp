@@ -1,5 +1,10 @@
 #include "localisation/cmp_TTranslator.h"
 
+#include "framework/buttons.h"
+#include "framework/comctrls.h"
+#include "framework/forms.h"
+#include "framework/stdctrls.h"
+#include "localisation/cmp_TTranslateControls.h"
 #include "platform/system.h"
 
 TTranslator* GlobalTranslator = nullptr;
@@ -160,7 +165,6 @@ ZARN_DEFINE_CLASS(TLanguage, TPersistent, [](TClassBuilder<TLanguage>& b) {
     ident.kind = TPropKind::Enum;
     ident.enumNames = ZarnLanguageNames();
     ident.getInt = [](TObject* o) { return (long long)static_cast<TLanguage*>(o)->LanguageIdent(); };
-    ident.setInt = [](TObject*, long long) { throw EPropertyError("Property LanguageIdent is read only"); };
     b.Info().props.push_back(std::move(ident));
     b.Object("Strings", &TLanguage::Strings);
 })
@@ -380,6 +384,78 @@ void TTranslator::TranslateMemo(TZarnLanguage fromLanguage, TStrings* lines, TSt
     if (TLanguageMemo* t = target->FindMemoByGLID(m->GLID)) result->Assign(&t->Lines);
 }
 
+void TTranslator::SetFormFont(TForm* form) const {
+    if (!form) return;
+    TLanguage* l = TargetLanguage();
+    if (!l) return;
+    if (l->Strings()->Count() == 0) l = lgEnglish();
+    TFont* font = form->Font();
+    if (l->FontOverride()) {
+        font->Assign(l->Font());
+        return;
+    }
+    switch (l->LanguageIdent()) {
+        case TZarnLanguage::zlGreek:
+            font->SetName("SGreek");
+            font->SetSize(8);
+            break;
+        case TZarnLanguage::zlJapanese:
+            // MS PGothic under its Japanese name, in code page 932.
+            font->SetName("\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E");
+            font->SetSize(9);
+            break;
+        case TZarnLanguage::zlKorean:
+            // Batang under its Korean name, in code page 949.
+            font->SetName("\xB9\xD9\xC5\xC1");
+            font->SetSize(9);
+            break;
+        case TZarnLanguage::zlHebrew:
+        case TZarnLanguage::zlUser:
+            throw Exception("Unrecognized language");
+        default:
+            font->SetName("Arial");
+            font->SetSize(8);
+            break;
+    }
+}
+
+TZarnLanguage TTranslator::TranslateControl(TZarnLanguage fromLanguage, TControl* control) {
+    if (!control) return fromLanguage;
+    if (dynamic_cast<TForm*>(control)) control->SetCaption(TranslateString(fromLanguage, control->Caption()));
+    if (auto* win = dynamic_cast<TWinControl*>(control)) {
+        for (int i = 0; i < win->ControlCount(); ++i) {
+            TControl* child = win->Controls(i);
+            bool skip = false;
+            int glid = 0;
+            if (auto* l = dynamic_cast<TTranslateLabel*>(child))
+                glid = l->GLID();
+            else if (auto* b = dynamic_cast<TTranslateBitBtn*>(child))
+                glid = b->GLID();
+            if (glid > 0)
+                child->SetCaption(TranslateByGLID(glid, child->Caption()));
+            else if (glid < 0)
+                skip = true;
+            if (!skip) {
+                if (dynamic_cast<TLabel*>(child) || dynamic_cast<TButton*>(child)) {
+                    child->SetCaption(TranslateString(fromLanguage, child->Caption()));
+                } else if (auto* rg = dynamic_cast<TRadioGroup*>(child)) {
+                    // A radio group is its own kind: its items are translated, not its caption.
+                    TStrings* items = rg->Items();
+                    for (int k = 0; k < items->Count(); ++k) items->Put(k, TranslateString(fromLanguage, items->Get(k)));
+                } else if (dynamic_cast<TGroupBox*>(child) || dynamic_cast<TTabSheet*>(child)) {
+                    child->SetCaption(TranslateString(fromLanguage, child->Caption()));
+                } else if (auto* memo = dynamic_cast<TMemo*>(child)) {
+                    TStringList result;
+                    TranslateMemo(fromLanguage, memo->Lines(), &result);
+                    memo->Lines()->Assign(&result);
+                }
+            }
+            if (child->IsWindowed()) TranslateControl(fromLanguage, child);
+        }
+    }
+    return translateIntoLanguage_;
+}
+
 void TTranslator::SetFormFontInto(TZarnLanguage language, TForm* form) {
     TZarnLanguage saved = translateIntoLanguage_;
     translateIntoLanguage_ = language;
@@ -420,4 +496,12 @@ void TranslateFormFont(TForm* form) {
 
 void TranslateFormFontInto(TZarnLanguage language, TForm* form) {
     if (GlobalTranslator) GlobalTranslator->SetFormFontInto(language, form);
+}
+
+TZarnLanguage TranslateFormControls(TZarnLanguage fromLanguage, TForm* form) {
+    return GlobalTranslator ? GlobalTranslator->TranslateControl(fromLanguage, form) : fromLanguage;
+}
+
+TZarnLanguage TranslateFormControlsInto(TZarnLanguage fromLanguage, TZarnLanguage intoLanguage, TForm* form) {
+    return GlobalTranslator ? GlobalTranslator->TranslateControlInto(fromLanguage, intoLanguage, form) : fromLanguage;
 }
