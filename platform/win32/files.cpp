@@ -37,10 +37,31 @@ std::string FillBuffer(Call call) {
     return {};
 }
 
+// A plain file marked read-only. Windows refuses to write, truncate or delete one; Wine
+// run by root leaves that to the POSIX permissions, which root passes, so the check is
+// made here as well (on Windows it only repeats what the system does).
+bool ReadOnlyFile(const std::string& path) {
+    ::DWORD a = ::GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY) &&
+           !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Refuse(::DWORD code) {
+    ::SetLastError(code);
+    return false;
+}
+
 }  // namespace
 
 Handle CreateFile(const std::string& path, DWORD access, DWORD shareMode, DWORD creation,
                   DWORD attributes) {
+    const bool writes = (access & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA |
+                                   FILE_APPEND_DATA)) != 0 ||
+                        creation == CREATE_ALWAYS || creation == TRUNCATE_EXISTING;
+    if (writes && creation != CREATE_NEW && ReadOnlyFile(path)) {
+        Refuse(ERROR_ACCESS_DENIED);
+        return InvalidHandle;
+    }
     HANDLE h = ::CreateFileA(path.c_str(), access, shareMode, nullptr, creation, attributes,
                              nullptr);
     if (h == INVALID_HANDLE_VALUE) return InvalidHandle;
@@ -126,15 +147,23 @@ bool SetFileAttributes(const std::string& path, DWORD attributes) {
     return ::SetFileAttributesA(path.c_str(), attributes) != FALSE;
 }
 
-bool DeleteFile(const std::string& path) { return ::DeleteFileA(path.c_str()) != FALSE; }
+bool DeleteFile(const std::string& path) {
+    if (ReadOnlyFile(path)) return Refuse(ERROR_ACCESS_DENIED);
+    return ::DeleteFileA(path.c_str()) != FALSE;
+}
 
 bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
+    if (!failIfExists && ReadOnlyFile(to) && ::GetFileAttributesA(from.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return Refuse(ERROR_ACCESS_DENIED);
     return ::CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != FALSE;
 }
 
 bool MoveFileEx(const std::string& from, const std::string& to, DWORD flags) {
     // An empty target with a delayed move means "delete at restart": the API wants null.
     const char* target = to.empty() ? nullptr : to.c_str();
+    if (target && (flags & MOVEFILE_REPLACE_EXISTING) && !(flags & MOVEFILE_DELAY_UNTIL_REBOOT) &&
+        ReadOnlyFile(to) && ::GetFileAttributesA(from.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return Refuse(ERROR_ACCESS_DENIED);
     return ::MoveFileExA(from.c_str(), target, flags) != FALSE;
 }
 
