@@ -55,3 +55,13 @@ if(TARGET registration_tests)
   add_dependencies(registration_tests zarn_version_images)
   target_include_directories(registration_tests PRIVATE ${CMAKE_CURRENT_BINARY_DIR})
 endif()
+
+# The cross-check of the host's reader against the real API under Wine (host build only).
+if(NOT ZARN_WIN32 AND TARGET verdump)
+  set(ZARN_WIN32_BUILD_DIR "${CMAKE_SOURCE_DIR}/build/win32" CACHE PATH
+      "win32 build folder whose verdump.exe the version cross-check runs under Wine")
+  add_test(NAME version_crosscheck
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/compare_version.sh $<TARGET_FILE:verdump>
+            ${zarn_version_out} ${ZARN_WIN32_BUILD_DIR})
+  set_tests_properties(version_crosscheck PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 900)
+endif()
