@@ -163,6 +163,9 @@ struct TPropInfo {
     std::function<void(TObject*, const std::any&)> setEvent;  // receives std::function<Sig>
     std::function<void(TObject*, const std::vector<std::uint8_t>&)> setBinary;  // Binary
     const TClassInfo* componentClass = nullptr;  // Component: the class a reference must be
+    // Component: the setter's parameter class, asked on first use, so that a class can
+    // refer to itself (Ref with a null refClass inside its own metadata).
+    const TClassInfo& (*componentClassOf)() = nullptr;
 };
 
 // Metadata of one class: its name, parent, published properties and methods, and a
@@ -268,6 +271,7 @@ public:
         p.name = name;
         p.kind = TPropKind::Component;
         p.componentClass = refClass;
+        p.componentClassOf = &R::StaticClass;
         p.setComponent = [set](TObject* o, TComponent* c) {
             (static_cast<C*>(o)->*set)(static_cast<R*>(c));
         };
