@@ -204,6 +204,14 @@ Handle CreateFile(const std::string& path, DWORD access, DWORD shareMode, DWORD 
             SetLastError(err::AccessDenied);
             return InvalidHandle;
         }
+        // Replacing a hidden or system file needs those attributes asked for again.
+        if (creation == CreateAlways) {
+            DWORD extra = StoredExtra(host, st).value_or(0) & (FileAttributeHidden | FileAttributeSystem);
+            if (extra & ~attributes) {
+                SetLastError(err::AccessDenied);
+                return InvalidHandle;
+            }
+        }
     } else if (creation == OpenExisting || creation == TruncateExisting) {
         SetLastError(ErrorFromErrno(ENOENT, host));
         return InvalidHandle;

@@ -170,6 +170,14 @@ TEST(HostFiles, HiddenAndSystemAttributesAreKept) {
     ASSERT_TRUE(SetFileAttributes("C:\\attr.txt", FileAttributeReadOnly | FileAttributeArchive));
     EXPECT_EQ(GetFileAttributes("C:\\attr.txt"), FileAttributeReadOnly | FileAttributeArchive);
     EXPECT_EQ(fs::status(DriveC() + "/attr.txt").permissions() & fs::perms::owner_write, fs::perms::none);
+    // Replacing a hidden file must ask for the hidden attribute again.
+    ASSERT_TRUE(SetFileAttributes("C:\\attr.txt", FileAttributeHidden));
+    EXPECT_EQ(CreateFile("C:\\attr.txt", GenericWrite, 0, CreateAlways), InvalidHandle);
+    EXPECT_EQ(GetLastError(), err::AccessDenied);
+    Handle h = CreateFile("C:\\attr.txt", GenericWrite, 0, CreateAlways, FileAttributeHidden);
+    ASSERT_NE(h, InvalidHandle);
+    CloseHandle(h);
+    EXPECT_EQ(GetFileAttributes("C:\\attr.txt"), FileAttributeHidden | FileAttributeArchive);
 }
 
 }  // namespace
