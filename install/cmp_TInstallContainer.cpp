@@ -83,13 +83,14 @@ TInstallContainer::TInstallContainer(TComponent* owner)
 }
 
 TInstallContainer::~TInstallContainer() {
+    destroying_ = true;
     // Nobody may keep a reference to this container: every other live container hears of
     // its end, last created first. A container that reacts by destroying itself (a link
     // whose target goes) leaves the list on the way, so each one is checked before its turn.
     if (InstallContainers) {
         std::vector<TInstallContainer*> snapshot(*InstallContainers);
         for (auto it = snapshot.rbegin(); it != snapshot.rend(); ++it)
-            if (*it != this && IsLiveContainer(*it)) (*it)->ContainerDestroyed(this);
+            if (*it != this && IsLiveContainer(*it) && !(*it)->destroying_) (*it)->ContainerDestroyed(this);
     }
     comps_.clear();
     infoStrings_.reset();

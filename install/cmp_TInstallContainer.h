@@ -163,6 +163,8 @@ protected:
     std::string destDir_;
     TPathSpecifiers destDirType_ = TPathSpecifiers::ddAbsolute;
     int order_ = -1;
+    // Set while the container's own destruction runs: it hears of no other's end then.
+    bool destroying_ = false;
 };
 
 // ---------------------------------------------------------------------------------------
