@@ -53,15 +53,12 @@ EAICannotGetSystemDir::EAICannotGetSystemDir()
 EAIUserAbort::EAIUserAbort() : EAI(TranslateText("Installation aborted by the user")) {}
 
 void InitialiseSystemFolders() {
-    static bool done = false;
-    if (done) return;
     std::string windows = platform::GetWindowsDirectory();
     if (windows.empty()) throw EAICannotGetWindowsDir();
     std::string system = platform::GetSystemDirectory();
     if (system.empty()) throw EAICannotGetSystemDir();
     WindowsDir = windows;
     SystemDir = system;
-    done = true;
 }
 
 std::string RemoveTrailingBackslash(const std::string& s) {

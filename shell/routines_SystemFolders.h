@@ -72,8 +72,8 @@ extern std::string WindowsDir;
 extern std::string SystemDir;
 
 // Fills WindowsDir and SystemDir. Raises EAICannotGetWindowsDir / EAICannotGetSystemDir
-// when Windows cannot tell them. Runs before any form is created; later calls do nothing
-// once it succeeded.
+// when Windows cannot tell them (the folders keep their values then). Runs before any
+// form is created.
 void InitialiseSystemFolders();
 
 // Drop one trailing backslash / add one unless empty or already there.
