@@ -18,6 +18,7 @@ void InitialiseLibrary() {
     RegisterFrameworkClasses();
     RegisterLocalisationClasses();
     RegisterInstallClasses();
+    RegisterShellClasses();
     RegisterClasses({&TMainForm::StaticClass(), &TInstallForm::StaticClass()});
 
     InitVersionUnit();

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/files.h"
+
 namespace sample {
 namespace {
 
@@ -165,4 +167,50 @@ std::vector<std::string> GlQuakeCaches() {
 
 std::vector<std::string> GlQuakeKeptFiles() { return {"player.ms2", "armor.ms2"}; }
 
+namespace {
+
+bool MakeFolder(const std::string& path) {
+    return platform::DirectoryExists(path) || platform::CreateDirectory(path);
+}
+
+bool WriteWhole(const std::string& path, const std::vector<std::uint8_t>& data) {
+    platform::Handle h = platform::CreateFile(path, platform::GenericWrite, 0, platform::CreateAlways);
+    if (h == platform::InvalidHandle) return false;
+    std::size_t done = 0;
+    bool ok = true;
+    while (ok && done < data.size()) {
+        platform::DWORD chunk = platform::DWORD(std::min<std::size_t>(data.size() - done, 1 << 20));
+        platform::DWORD written = 0;
+        ok = platform::WriteFile(h, data.data() + done, chunk, written) && written == chunk;
+        done += chunk;
+    }
+    return platform::CloseHandle(h) && ok;
+}
+
+}  // namespace
+
+std::string CreateEnvironment(const Layout& layout, const std::vector<std::string>& files, int pakMegabytes) {
+    const std::string& q = layout.quakeDir;
+    for (const std::string& d : {q, q + "\\id1", q + "\\id1\\glquake", layout.sourceDir, layout.sourceDir + "\\launcher"})
+        if (!MakeFolder(d)) return "cannot create folder " + d;
+    struct Entry {
+        std::string path;
+        std::vector<std::uint8_t> data;
+    };
+    std::vector<Entry> entries = {
+        {q + "\\quake.exe", FileContents("quake.exe", 0)},
+        {q + "\\id1\\pak0.pak", QuakePack(2)},
+        {q + "\\id1\\config.cfg", FileContents("config.cfg", 0)},
+    };
+    for (const std::string& c : GlQuakeCaches()) entries.push_back({q + "\\id1\\glquake\\" + c, FileContents(c, 0)});
+    for (const std::string& k : GlQuakeKeptFiles()) entries.push_back({q + "\\id1\\glquake\\" + k, FileContents(k, 0)});
+    for (const Entry& e : entries)
+        if (!WriteWhole(e.path, e.data)) return "cannot write " + e.path;
+    for (const std::string& f : files)
+        if (!WriteWhole(layout.sourceDir + "\\" + f, FileContents(f, pakMegabytes)))
+            return "cannot write " + layout.sourceDir + "\\" + f;
+    return {};
+}
+
 }  // namespace sample
+

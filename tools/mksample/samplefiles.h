@@ -22,4 +22,8 @@ std::vector<std::uint8_t> QuakePack(int megabytes, std::uint32_t seed = 0x51AE);
 std::vector<std::string> GlQuakeCaches();
 std::vector<std::string> GlQuakeKeptFiles();
 
+// Writes the sample Quake installation and the source folder with `files` (relative
+// paths) into the current Windows (host root). Returns an error text, empty on success.
+std::string CreateEnvironment(const Layout& layout, const std::vector<std::string>& files, int pakMegabytes);
+
 }  // namespace sample
