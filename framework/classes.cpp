@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <map>
 
 #include "framework/streams.h"
@@ -62,7 +63,10 @@ std::string Format(const std::string& fmt, const std::vector<FormatArg>& args) {
             case 'u': piece = std::to_string((unsigned long long)(std::uint32_t)ArgAsInt(a, fmt)); break;
             case 'x': {
                 static const char* digits = "0123456789ABCDEF";
-                unsigned long long v = (unsigned long long)ArgAsInt(a, fmt);
+                long long n = ArgAsInt(a, fmt);
+                // A negative 32-bit value prints as its 32-bit pattern, as %u does.
+                unsigned long long v = (n < 0 && n >= INT32_MIN) ? (unsigned long long)(std::uint32_t)n
+                                                                : (unsigned long long)n;
                 do {
                     piece.insert(piece.begin(), digits[v & 15]);
                     v >>= 4;

@@ -13,3 +13,14 @@ clang++ "${flags[@]}" "$here/fuzz/fuzz_regfile.cpp" "${srcs[@]}" -o "$out/fuzz_r
 printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n"s"="x\\"y"\r\n"d"=dword:00000001\r\n"m"=hex(7):61,00,00\r\n' \
     > "$out/corpus-regfile/seed.reg"
 echo "built $out/fuzz_regfile"
+
+# Form reader: text form descriptions.
+mkdir -p "$out/corpus-formreader"
+fw=(classes streams graphics formreader resources)
+fwsrcs=()
+for f in "${fw[@]}"; do fwsrcs+=("$here/framework/$f.cpp"); done
+clang++ "${flags[@]}" "$here/fuzz/fuzz_formreader.cpp" "${fwsrcs[@]}" "${srcs[@]}" -o "$out/fuzz_formreader"
+printf "object F: TFuzzForm\n  object Item1: TFuzzItem\n    Caption = 'a'#13'b' +\n      'c'\n    Width = -\$10\n    Flag = True\n    Kind = fkTwo\n    Kinds = [fkOne, fkTwo]\n    Ratio = 1.5\n    Buddy = Item2\n    Data = {0A0B}\n    Font.Name = 'Arial'\n    Lines.Strings = ('x' 'y')\n    OnClick = Click\n  end\n  object Item2: TFuzzItem\n  end\nend\n" \
+    > "$out/corpus-formreader/seed.dfm"
+cp "$here"/resources/*.dfm "$out/corpus-formreader/" 2>/dev/null || true
+echo "built $out/fuzz_formreader"
