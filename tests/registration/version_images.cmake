@@ -51,10 +51,12 @@ file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/version_images.h.in
 configure_file(${CMAKE_CURRENT_BINARY_DIR}/version_images.h.in
                ${CMAKE_CURRENT_BINARY_DIR}/version_images.h @ONLY)
 
-if(TARGET registration_tests)
-  add_dependencies(registration_tests zarn_version_images)
-  target_include_directories(registration_tests PRIVATE ${CMAKE_CURRENT_BINARY_DIR})
-endif()
+foreach(t registration_tests registration_host_tests)
+  if(TARGET ${t})
+    add_dependencies(${t} zarn_version_images)
+    target_include_directories(${t} PRIVATE ${CMAKE_CURRENT_BINARY_DIR})
+  endif()
+endforeach()
 
 # The cross-check of the host's reader against the real API under Wine (host build only).
 if(NOT ZARN_WIN32 AND TARGET verdump)
