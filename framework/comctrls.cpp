@@ -58,7 +58,7 @@ void TProgressBar::Loaded() {
 
 ZARN_DEFINE_CLASS(TTabSheet, TWinControl, [](TClassBuilder<TTabSheet>& b) {
     b.Bool("TabVisible", &TTabSheet::TabVisible, &TTabSheet::SetTabVisible)
-        .Ref("PageControl", &TPageControl::StaticClass(), &TTabSheet::SetPageControl)
+        .Ref("PageControl", nullptr, &TTabSheet::SetPageControl)
         .Creatable();
 })
 
@@ -90,7 +90,7 @@ int TTabSheet::PageIndex() const {
 }
 
 ZARN_DEFINE_CLASS(TPageControl, TWinControl, [](TClassBuilder<TPageControl>& b) {
-    b.Ref("ActivePage", &TTabSheet::StaticClass(), &TPageControl::SetActivePage)
+    b.Ref("ActivePage", nullptr, &TPageControl::SetActivePage)
         .Event("OnChange", &TPageControl::OnChange)
         .Creatable();
 })
