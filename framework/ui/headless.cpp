@@ -6,6 +6,7 @@
 #include "framework/extctrls.h"
 #include "framework/forms.h"
 #include "framework/stdctrls.h"
+#include "framework/ui/input.h"
 
 namespace ui {
 
@@ -25,64 +26,14 @@ std::string THeadlessBackend::KeyOf(const TControl* c) {
     return f->Name() + "." + c->Name();
 }
 
-namespace {
-
-TControl* FindIn(TForm* form, const std::string& name) {
-    if (!form) return nullptr;
-    if (SameText(form->Name(), name)) return form;
-    if (auto* c = dynamic_cast<TControl*>(form->FindComponent(name))) return c;
-    return nullptr;
-}
-
-TControl* FindByCaption(TWinControl* w, const std::string& caption) {
-    for (int i = 0; i < w->ControlCount(); ++i) {
-        TControl* c = w->Controls(i);
-        if (!dynamic_cast<TCustomEdit*>(c) && SameText(StripAccelerator(c->Caption()), caption) && c->Showing())
-            return c;
-        if (auto* inner = dynamic_cast<TWinControl*>(c))
-            if (TControl* found = FindByCaption(inner, caption)) return found;
-    }
-    return nullptr;
-}
-
-bool EndsWith(const std::string& s, const std::string& tail) {
-    return s.size() >= tail.size() && SameText(s.substr(s.size() - tail.size()), tail);
-}
-
-}  // namespace
-
-TControl* THeadlessBackend::Find(const std::string& what) const {
-    if (!Screen) return nullptr;
-    std::size_t dot = what.find('.');
-    if (dot != std::string::npos && IsValidIdent(what.substr(0, dot)) && IsValidIdent(what.substr(dot + 1))) {
-        for (int i = 0; i < Screen->FormCount(); ++i) {
-            TForm* f = Screen->Forms(i);
-            if (SameText(f->Name(), what.substr(0, dot))) return FindIn(f, what.substr(dot + 1));
-        }
-        return nullptr;
-    }
-    std::vector<TForm*> forms;
-    if (TForm* a = Screen->ActiveForm()) forms.push_back(a);
-    for (TForm* f : Screen->VisibleForms())
-        if (std::find(forms.begin(), forms.end(), f) == forms.end()) forms.push_back(f);
-    for (int i = 0; i < Screen->FormCount(); ++i)
-        if (std::find(forms.begin(), forms.end(), Screen->Forms(i)) == forms.end()) forms.push_back(Screen->Forms(i));
-    for (TForm* f : forms)
-        if (TControl* c = FindIn(f, what)) return c;
-    for (TForm* f : forms)
-        if (f->Visible())
-            if (TControl* c = FindByCaption(f, what)) return c;
-    return nullptr;
-}
+TControl* THeadlessBackend::Find(const std::string& what) const { return FindControl(what); }
 
 bool THeadlessBackend::Click(const std::string& nameOrCaption) { return Click(Find(nameOrCaption)); }
 
 bool THeadlessBackend::Click(TControl* c) {
     if (!c || !c->CanReceiveInput()) return false;
     log_.push_back("click " + KeyOf(c));
-    if (auto* w = dynamic_cast<TWinControl*>(c); w && w->TabStop()) w->SetFocus();
-    DispatchEvent([c] { c->Click(); });
-    return true;
+    return ClickControl(c);
 }
 
 bool THeadlessBackend::Type(const std::string& editName, const std::string& text) {
@@ -115,42 +66,9 @@ bool THeadlessBackend::Backspace(const std::string& editName, int count) {
     return true;
 }
 
-namespace {
-TButton* FindAccelerator(TWinControl* w, char key) {
-    for (int i = 0; i < w->ControlCount(); ++i) {
-        TControl* c = w->Controls(i);
-        if (auto* b = dynamic_cast<TButton*>(c); b && AcceleratorOf(b->Caption()) == key && b->CanReceiveInput())
-            return b;
-        if (auto* inner = dynamic_cast<TWinControl*>(c))
-            if (TButton* found = FindAccelerator(inner, key)) return found;
-    }
-    return nullptr;
-}
-}  // namespace
-
 bool THeadlessBackend::Key(const std::string& key) {
-    TForm* f = Screen ? Screen->ActiveForm() : nullptr;
-    if (!f) return false;
     log_.push_back("key " + key);
-    if (SameText(key, "Tab") || SameText(key, "Shift+Tab")) {
-        f->SelectNext(SameText(key, "Tab"));
-        return true;
-    }
-    auto* focusedButton = dynamic_cast<TButton*>(f->ActiveControl());
-    if (SameText(key, "Space")) return focusedButton ? Click(focusedButton) : false;
-    if (SameText(key, "Enter")) {
-        TButton* b = focusedButton ? focusedButton : f->DefaultButton();
-        return b ? Click(b) : false;
-    }
-    if (SameText(key, "Escape")) {
-        TButton* b = f->CancelButton();
-        return b ? Click(b) : false;
-    }
-    if (key.size() == 5 && SameText(key.substr(0, 4), "Alt+")) {
-        TButton* b = FindAccelerator(f, char(std::toupper(static_cast<unsigned char>(key[4]))));
-        return b ? Click(b) : false;
-    }
-    return false;
+    return PressKey(key);
 }
 
 bool THeadlessBackend::SelectItem(const std::string& name, int index) {
@@ -161,11 +79,10 @@ bool THeadlessBackend::SelectItem(const std::string& name, int index) {
 }
 
 bool THeadlessBackend::CloseCommand(TForm* form) {
-    if (!form || !form->Visible() || !form->BorderIcons().Contains(TBorderIcon::biSystemMenu)) return false;
-    if (Screen && Screen->ModalForm() && Screen->ModalForm() != form) return false;
-    log_.push_back("close " + form->Name());
-    DispatchEvent([form] { form->Close(); });
-    return true;
+    log_.push_back("close " + (form ? form->Name() : std::string("?")));
+    if (ui::CloseCommand(form)) return true;
+    log_.pop_back();
+    return false;
 }
 
 bool THeadlessBackend::CloseCommand(const std::string& formName) {
@@ -185,6 +102,10 @@ void THeadlessBackend::AfterTimer(const std::string& timerName, TAction action) 
 }
 
 namespace {
+bool EndsWith(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && SameText(s.substr(s.size() - tail.size()), tail);
+}
+
 template <typename T>
 std::vector<T> Lookup(const std::map<std::string, std::vector<T>>& m, const std::string& name) {
     std::vector<T> out;
