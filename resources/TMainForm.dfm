@@ -206,7 +206,6 @@ object MainForm: TMainForm
     Width = 75
     Height = 25
     Caption = '&Next >'
-    Default = True
     TabOrder = 1
     OnClick = NextBtnClick
   end
