@@ -106,7 +106,8 @@ bool TProgramManager::Execute(const std::string& command) {
     return conversation_->Execute(command);
 }
 
-void TProgramManager::SelectGroup(const std::string& name) {
+void TProgramManager::SelectGroup(const std::string& groupName) {
+    const std::string name = groupName;  // may be CurrentGroup itself, cleared below
     Open();
     currentGroup_.clear();
     groupLines_->Clear();
