@@ -17,7 +17,9 @@ bool Available();
 constexpr const char* RootVariable = "ZARN_WINDOWS_ROOT";
 
 // Points the host Windows at a root folder (a POSIX path), creating and initialising it
-// when new; the registry is reloaded from it and the current folder reset to C:\.
+// when new; the registry is reloaded from it, the current folder reset to C:\ and every
+// control below reset to its default (Windows NT 5.1, LANG's language, nothing failing,
+// every registry root writable, Program Manager on, WinExec really starting programs).
 bool UseRoot(const std::string& hostFolder);
 // The host root folder in use.
 std::string Root();

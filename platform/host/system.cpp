@@ -218,8 +218,9 @@ bool ResolveProgram(const std::string& prog, std::string& host, UINT& error) {
 }
 
 // Starts argv detached (double fork, so no zombie is left and nothing waits for it) in
-// folder `cwd`. Returns 0 on success or the errno of the failed exec.
-int Spawn(const std::vector<std::string>& argv, const std::string& cwd) {
+// folder `cwd`, with WINEPREFIX set when `winePrefix` is given. Returns 0 on success or
+// the errno of the failed exec.
+int Spawn(const std::vector<std::string>& argv, const std::string& cwd, const std::string& winePrefix) {
     int pipefd[2];
     if (::pipe2(pipefd, O_CLOEXEC) != 0) return errno;
     pid_t child = ::fork();
@@ -235,6 +236,7 @@ int Spawn(const std::vector<std::string>& argv, const std::string& cwd) {
         pid_t grand = ::fork();
         if (grand != 0) ::_exit(grand < 0 ? 1 : 0);
         ::signal(SIGXFSZ, SIG_DFL);
+        if (!winePrefix.empty()) ::setenv("WINEPREFIX", winePrefix.c_str(), 1);
         if (!cwd.empty() && ::chdir(cwd.c_str()) != 0) { /* keep the inherited folder */ }
         int devnull = ::open("/dev/null", O_RDONLY);
         if (devnull >= 0) {
@@ -439,10 +441,13 @@ UINT WinExec(const std::string& commandLine, UINT showCommand) {
     UINT error;
     if (!ResolveProgram(args[0], host, error)) return error;
     std::vector<std::string> argv;
+    std::string winePrefix;
     if (IsPe(host)) {
         std::string wine = FindOnPath("wine");
         if (wine.empty()) return 11;
         argv = {wine, host};
+        // Wine runs the program over the same drives unless told otherwise.
+        if (!std::getenv("WINEPREFIX")) winePrefix = RootFolder();
     } else if (Executable(host)) {
         argv = {host};
     } else {
@@ -452,7 +457,7 @@ UINT WinExec(const std::string& commandLine, UINT showCommand) {
     std::string cwd;
     DWORD e;
     MapPath(GetCurrentDirectory(), cwd, e);
-    int rc = Spawn(argv, cwd);
+    int rc = Spawn(argv, cwd, winePrefix);
     if (rc == 0) {
         c.lastCommand = commandLine;
         return 33;
