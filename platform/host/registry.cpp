@@ -83,7 +83,7 @@ bool LoadHive(Hive& h) {
     h.loadError.clear();
     std::string file = HiveFile(h.root);
     std::string text;
-    if (!ReadWhole(file, text)) return false;  // no file yet: an empty hive
+    if (file.empty() || !ReadWhole(file, text)) return false;  // no file yet: an empty hive
     if (!ParseRegFile(text, h.name, file, h.tree, h.loadError)) {
         std::fprintf(stderr, "zarn: the registry file %s does not parse and is left as it is\n",
                      h.loadError.c_str());
@@ -95,6 +95,7 @@ bool LoadHive(Hive& h) {
 LONG SaveHive(Hive& h) {
     if (!h.loadError.empty()) return LONG(err::BadDb);  // never replace a file we could not read
     std::string file = HiveFile(h.root);
+    if (file.empty()) return LONG(err::AccessDenied);  // no usable root folder
     std::string text = FormatRegFile(h.tree, h.name);
     std::string tmpl = file + ".tmp-XXXXXX";
     int fd = ::mkstemp(tmpl.data());
@@ -217,7 +218,8 @@ void SetDefaults(bool machine, bool user) {
 
 std::string HiveFile(HKEY root) {
     Hive* h = HiveOf(root);
-    return h ? RootFolder() + "/" + h->file : std::string();
+    const std::string& folder = RootFolder();
+    return h && !folder.empty() ? folder + "/" + h->file : std::string();
 }
 
 std::string RegistryLoadError(HKEY root) {
