@@ -325,9 +325,11 @@ TEST(StringList, SaveAndLoadFiles) {
     back.Add("old");
     back.LoadFromFile(path);
     EXPECT_EQ(V(back), V(l));
-    TFileStream f(path, fmOpenRead);
-    EXPECT_EQ(f.Size(), 16);
-    platform::DeleteFile(path);
+    {
+        TFileStream f(path, fmOpenRead);
+        EXPECT_EQ(f.Size(), 16);
+    }
+    ASSERT_TRUE(platform::DeleteFile(path));
     EXPECT_THROW(back.LoadFromFile(path), EFOpenError);
     EXPECT_EQ(V(back), V(l));  // a failed load changes nothing
 }
