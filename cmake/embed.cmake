@@ -42,11 +42,4 @@ else()
   string(APPEND out "}  // namespace\n\nvoid InitResources() { RegisterResources(entries, sizeof entries / sizeof entries[0]); }\n")
 endif()
 
-# Rewrite only on change, so an unchanged tree does not recompile.
-if(EXISTS ${OUTPUT})
-  file(READ ${OUTPUT} old)
-  if(old STREQUAL out)
-    return()
-  endif()
-endif()
 file(WRITE ${OUTPUT} "${out}")
