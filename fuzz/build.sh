@@ -24,3 +24,18 @@ printf "object F: TFuzzForm\n  object Item1: TFuzzItem\n    Caption = 'a'#13'b' 
     > "$out/corpus-formreader/seed.dfm"
 cp "$here"/resources/*.dfm "$out/corpus-formreader/" 2>/dev/null || true
 echo "built $out/fuzz_formreader"
+
+# Version resources: PE images and version blocks.
+mkdir -p "$out/corpus-pe-version"
+clang++ "${flags[@]}" "$here/fuzz/fuzz_pe_version.cpp" "$here/platform/host/version_pe.cpp" \
+    "$here/platform/host/version_query.cpp" "${srcs[@]}" -o "$out/fuzz_pe_version"
+cp "$here"/build/*/tests/registration/version-images/*.dll "$out/corpus-pe-version/" 2>/dev/null || true
+echo "built $out/fuzz_pe_version"
+
+# Language texts: the translator's ParseStrings (needs the whole framework and host platform).
+mkdir -p "$out/corpus-parsestrings"
+lsrcs=("$here"/localisation/*.cpp "$here"/framework/*.cpp "$here"/framework/ui/*.cpp "$here"/framework/ui/host/*.cpp
+       "$here"/platform/host/*.cpp)
+clang++ "${flags[@]}" "$here/fuzz/fuzz_parsestrings.cpp" "${lsrcs[@]}" -o "$out/fuzz_parsestrings"
+cp "$here"/tests/data/localisation/*.txt "$out/corpus-parsestrings/"
+echo "built $out/fuzz_parsestrings"

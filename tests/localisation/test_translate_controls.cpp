@@ -143,7 +143,7 @@ const std::vector<std::string> german = {
 
 TEST_F(Walk, LanguageFilesRoundTrip) {
     LoadFiles();
-    ASSERT_EQ(t->lgGerman()->StringItems().size(), 17u);
+    ASSERT_EQ(t->lgGerman()->StringItems().size(), 15u);
     ASSERT_EQ(t->lgGerman()->MemoItems().size(), 1u);
     SampleForm f;
     t->SetTranslateIntoLanguage(TZarnLanguage::zlGerman);
@@ -158,9 +158,7 @@ TEST_F(Walk, LanguageFilesRoundTrip) {
     // And back.
     t->SetTranslateIntoLanguage(TZarnLanguage::zlEnglish);
     EXPECT_EQ(t->TranslateControl(now, f.form), TZarnLanguage::zlEnglish);
-    std::vector<std::string> back = english;
-    back[11] = "Read me";  // by identifier
-    EXPECT_EQ(f.Texts(), back);
+    EXPECT_EQ(f.Texts(), english);  // the label with GLID 32 now reads "Read me"
 }
 
 TEST_F(Walk, TranslateIntoKeepsTheTargetAndGlobalHelpersUseIt) {

@@ -66,8 +66,7 @@ TEST_F(Translator, TranslateStringByWording) {
     t->SetTranslateIntoLanguage(TZarnLanguage::zlGerman);
     EXPECT_EQ(t->TranslateString(TZarnLanguage::zlEnglish, "Cancel"), "Abbrechen");
     EXPECT_EQ(t->TranslateString(TZarnLanguage::zlEnglish, "cANCEL"), "Abbrechen");  // ignoring case
-    // The first element with that wording decides the identifier (2, not 4).
-    EXPECT_EQ(t->TranslateString(TZarnLanguage::zlEnglish, "Cancel"), "Abbrechen");
+    // (Identifier 4 also reads "Cancel": the first in line order, 2, decided above.)
     // Missing in the target language: stays English.
     EXPECT_EQ(t->TranslateString(TZarnLanguage::zlEnglish, "Only English"), "Only English");
     // Unknown wording and unknown source language leave the text alone.
@@ -78,6 +77,17 @@ TEST_F(Translator, TranslateStringByWording) {
     // A target without lines finds nothing.
     t->SetTranslateIntoLanguage(TZarnLanguage::zlItalian);
     EXPECT_EQ(t->TranslateString(TZarnLanguage::zlEnglish, "Cancel"), "Cancel");
+}
+
+TEST_F(Translator, WordingComparesAsTheSystemDoes) {
+    // Windows-1252 letters fold by case but keep their accents.
+    SetLines(t->lgEnglish(), {"1;\xDC" "ber uns", "2;Stra\xDF" "e"});
+    SetLines(t->lgGerman(), {"1;About us", "2;Street"});
+    t->SetTranslateIntoLanguage(TZarnLanguage::zlGerman);
+    EXPECT_EQ(t->TranslateString(TZarnLanguage::zlEnglish, "\xFC" "BER UNS"), "About us");
+    EXPECT_EQ(t->TranslateString(TZarnLanguage::zlEnglish, "Uber uns"), "Uber uns");
+    EXPECT_EQ(t->lgEnglish()->FindStringByText("STRA\xDF" "E"), t->lgEnglish()->StringItems()[1]);
+    EXPECT_EQ(t->lgEnglish()->FindStringByText("Stra\xDF"), nullptr);
 }
 
 TEST_F(Translator, TranslateByGLID) {
