@@ -436,6 +436,12 @@ void TInstallShellLink::InstallWithShellLink() {
     if (auto* group = dynamic_cast<TShellLinkGroup*>(objectLink_)) ForceDirectories(group->GetDestDir());
     if (Trim(linkName_).empty())
         throw Exception("The LinkName is blank for " + Name() + " and therefore could not be installed");
+    // The shell link takes its paths from 256-byte buffers: a longer path would be cut
+    // off, and a shortcut to (or at) a cut-off path is worse than none. A shortcut path
+    // that cannot be saved is refused before any folder is made for it.
+    const std::string shortcut = ShortcutPath();
+    if (shortcut.size() > MaxLinkPathLength)
+        throw Exception("The shortcut path of the link " + Name() + " is longer than 255 characters: " + shortcut);
     ForceDirectories(GetDestDir());
 
     std::unique_ptr<platform::ShellLink> link;
@@ -443,13 +449,8 @@ void TInstallShellLink::InstallWithShellLink() {
     if (!platform::hr::Failed(outcome) && link) {
         std::string arguments = ExpandMetaVariables(parameters_, this);
         std::string target = GetObjectLocation();
-        std::string shortcut = ShortcutPath();
-        // The shell link takes its paths from 256-byte buffers: a longer path would be
-        // cut off, and a shortcut to a cut-off path is worse than none.
         if (target.size() > MaxLinkPathLength)
             throw Exception("The target of the link " + Name() + " is longer than 255 characters: " + target);
-        if (shortcut.size() > MaxLinkPathLength)
-            throw Exception("The shortcut path of the link " + Name() + " is longer than 255 characters: " + shortcut);
         if (platform::hr::Failed(link->SetPath(target))) throw Exception("Cannot set the path to the link for " + Name());
         if (platform::hr::Failed(link->SetHotkey(hotKey_)))
             throw Exception("Cannot set the hot key to the link for " + Name());

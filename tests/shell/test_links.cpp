@@ -388,6 +388,7 @@ TEST_F(LinkTest, ShortcutFailuresAreClearAndWriteNothing) {
     deep->SetObjectLocation(dir + "\\a.exe");
     m = Message([&] { deep->InstallWithShellLink(); });
     EXPECT_NE(m.find("longer than 255 characters"), std::string::npos) << m;
+    EXPECT_FALSE(platform::DirectoryExists(dir + "\\" + std::string(250, 'd')));
 }
 
 TEST_F(LinkTest, ALinkToTheUninstallProgramNeedsAMainInstallObject) {
