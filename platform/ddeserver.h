@@ -39,4 +39,11 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
+// For tests: conversations with `service` are opened with `target` instead, so that a
+// server of the test answers even where the system runs a server of that name (Wine's
+// desktop, for one, answers PROGMAN). An empty target removes the redirection.
+void RedirectService(const std::string& service, const std::string& target);
+// The service a conversation with `service` is opened with.
+std::string RedirectedService(const std::string& service);
+
 }  // namespace platform::dde

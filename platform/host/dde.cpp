@@ -67,9 +67,10 @@ Conversation::~Conversation() { Disconnect(); }
 bool Conversation::Connect(const std::string& service, const std::string& topic) {
     if (impl_->connected) return true;
     unsigned id = 0;
-    bool found = Find(service, topic, id);
+    std::string name = RedirectedService(service);
+    bool found = Find(name, topic, id);
     if (!found && WinExec(service + " " + topic, ShowMinNoActive) >= 32)
-        found = Find(service, topic, id);
+        found = Find(name, topic, id);
     if (!found) return false;
     impl_->connected = true;
     impl_->server = id;

@@ -4,6 +4,7 @@
 #include <ddeml.h>
 
 #include "platform/dde.h"
+#include "platform/ddeserver.h"
 #include "platform/system.h"
 
 namespace platform::dde {
@@ -54,7 +55,8 @@ bool Conversation::Connect(const std::string& service, const std::string& topic)
     if (impl_->conv) return true;
     if (Initialize() != DMLERR_NO_ERROR) return false;
     impl_->FreeStrings();
-    impl_->service = ::DdeCreateStringHandleA(instance, service.c_str(), CP_WINANSI);
+    impl_->service =
+        ::DdeCreateStringHandleA(instance, RedirectedService(service).c_str(), CP_WINANSI);
     impl_->topic = ::DdeCreateStringHandleA(instance, topic.c_str(), CP_WINANSI);
     impl_->conv = impl_->Connect();
     if (!impl_->conv && WinExec(service + " " + topic, ShowMinNoActive) >= 32)

@@ -18,6 +18,7 @@ struct Server::Impl {
     ::DWORD threadId = 0;
     HANDLE ready = nullptr;
     bool running = false;
+    std::vector<HDDEDATA> replies;
 
     std::string Query(HSZ hsz) const {
         char buf[256] = {};
@@ -50,9 +51,13 @@ HDDEDATA CALLBACK ServerCallback(UINT type, UINT format, HCONV, HSZ hsz1, HSZ hs
         if (format != CF_TEXT) return nullptr;
         std::optional<std::string> reply = s->handler->Request(s->Query(hsz1), s->Query(hsz2));
         if (!reply) return nullptr;
-        return ::DdeCreateDataHandle(s->instance,
-                                     reinterpret_cast<LPBYTE>(const_cast<char*>(reply->c_str())),
-                                     DWORD(reply->size() + 1), 0, hsz2, CF_TEXT, 0);
+        // Replies stay owned by the server until it stops: under Wine, a handle value that
+        // the client of this same process has just freed must not come back as a reply.
+        HDDEDATA h = ::DdeCreateDataHandle(s->instance,
+                                           reinterpret_cast<LPBYTE>(const_cast<char*>(reply->c_str())),
+                                           DWORD(reply->size() + 1), 0, hsz2, CF_TEXT, HDATA_APPOWNED);
+        if (h) s->replies.push_back(h);
+        return h;
     }
     default:
         return nullptr;
@@ -79,6 +84,7 @@ HDDEDATA CALLBACK ServerCallback(UINT type, UINT format, HCONV, HSZ hsz1, HSZ hs
         }
         ::DdeNameService(s->instance, s->service, nullptr, DNS_UNREGISTER);
     }
+    for (HDDEDATA h : s->replies) ::DdeFreeDataHandle(h);
     if (s->service) ::DdeFreeStringHandle(s->instance, s->service);
     if (s->instance) ::DdeUninitialize(s->instance);
     current = nullptr;
