@@ -18,7 +18,8 @@ command -v wine >/dev/null 2>&1 || skip "wine is not installed"
 [ -x "$host_dump" ] || { echo "no host verdump at $host_dump"; exit 1; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/zarn-vercheck.XXXXXX")
-export WINEPREFIX=${WINEPREFIX:-$work/wineprefix}
+# A prefix of its own, so that ending its wineserver cannot disturb anyone else.
+export WINEPREFIX=$work/wineprefix
 export WINEDEBUG=-all
 export ZARN_WINDOWS_ROOT=$work/root
 cleanup() { wineserver -k >/dev/null 2>&1; rm -rf "$work"; }
