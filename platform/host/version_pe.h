@@ -33,8 +33,8 @@ private:
 // Finds the version resource (type RT_VERSION, id VS_VERSION_INFO) of a PE image, 32- or
 // 64-bit, and copies its bytes to `resource`. Among several languages of the resource it
 // prefers neutral, then `userLanguage`, then US English, then the first one.
-// Returns 0 or the Win32 error: BadFormat-like ResourceDataNotFound for a file that is not
-// a sound PE image, ResourceTypeNotFound when it has no version resource.
+// Returns 0 or the Win32 error: ResourceDataNotFound for a file that is not a sound PE
+// image, ResourceTypeNotFound when it has no (readable) version resource.
 DWORD ExtractVersionResource(ByteSource& image, LANGID userLanguage,
                              std::vector<BYTE>& resource);
 
