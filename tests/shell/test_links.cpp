@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "framework/formreader.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/shelllink.h"
@@ -472,6 +473,42 @@ TEST_F(LinkTest, ClassesAreRegisteredWithTheirProperties) {
         EXPECT_NE(info->FindProperty(p), nullptr) << p;
     ASSERT_NE(FindClass("TShellLinkGroup"), nullptr);
     EXPECT_NE(FindClass("TShellLinkGroup")->FindProperty("GroupKind"), nullptr);
+}
+
+
+TEST_F(LinkTest, AStreamedLinkKeepsItsValuesAndChecksLaterAssignments) {
+    RegisterShellClasses();
+    auto* root = new TComponent(owner);
+    root->SetName("CopyForm");
+    ReadComponentFromText(root,
+                          "object CopyForm: TComponent\n"
+                          "  object Folder: TShellLinkGroup\n"
+                          "    DestDir = 'C:\\Menu'\n"
+                          "  end\n"
+                          "  object InstallShellLink1: TInstallShellLink\n"
+                          "    DestDir = '\\Halvard Interactive'\n"
+                          "    DestDirType = ddProgramMenuDir\n"
+                          "    HotKey = 0\n"
+                          "    LinkKind = lkLinkInSubFolder\n"
+                          "    LinkName = 'Skyreach; Embers of Orrin.lnk'\n"
+                          "    Method = mtProgramManager\n"
+                          "    ObjectLocationType = ddStartMenuDir\n"
+                          "    Container = Folder\n"
+                          "  end\n"
+                          "end\n",
+                          "links");
+    auto* l = dynamic_cast<TInstallShellLink*>(root->FindComponent("InstallShellLink1"));
+    ASSERT_NE(l, nullptr);
+    EXPECT_FALSE(l->IsLoading());
+    EXPECT_EQ(l->LinkName(), "Skyreach; Embers of Orrin.lnk");
+    EXPECT_EQ(l->LinkKind(), TShellLinkKind::lkLinkInSubFolder);
+    EXPECT_EQ(l->ObjectLocationType(), PS::ddStartMenuDir);
+    EXPECT_EQ(l->Method(), TMethodType::mtProgramManager);
+    EXPECT_EQ(l->Container(), root->FindComponent("Folder"));
+    EXPECT_EQ(l->DestDirType(), PS::ddProgramMenuDir);  // kept: set while loading
+    EXPECT_EQ(l->GetDestDir(), GetProgramsDir() + "\\Halvard Interactive");
+    l->SetLinkName("Skyreach; Embers of Orrin.lnk");
+    EXPECT_EQ(l->LinkName(), "Skyreach; Embers of Orrin.LNK");
 }
 
 }  // namespace
