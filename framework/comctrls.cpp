@@ -71,8 +71,8 @@ void TTabSheet::SetPageControl(TPageControl* p) {
     if (pageControl_) pageControl_->RemovePage(this);
     pageControl_ = nullptr;
     if (p) {
-        p->AddPage(this);
         pageControl_ = p;
+        p->AddPage(this);
         if (Parent() != p) SetParent(p);
     }
 }

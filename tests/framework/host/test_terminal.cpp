@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/comctrls.h"
+#include "framework/dialogs.h"
 #include "framework/extctrls.h"
 #include "framework/formreader.h"
 #include "framework/forms.h"
@@ -188,6 +189,78 @@ TEST_F(Terminal, DisabledAndFocusedMarks) {
     std::string out = RunScript("type PathEdit ab\nkey Tab\ndump\nclose\n");
     // Disabled Next is in ( ), the focused Cancel in { }.
     EXPECT_NE(out.find("( Next >  )  { Cancel  }"), std::string::npos) << out;
+}
+
+TEST(TerminalRender, PanelsCoverTheLabelsUnderThem) {
+    InitApplication();
+    TForm form(nullptr);
+    ReadComponentFromText(&form, R"(object F: TForm
+  Caption = 'Pages'
+  BorderIcons = []
+  ClientWidth = 210
+  ClientHeight = 56
+  object Welcome: TLabel
+    Left = 7
+    Top = 14
+    Caption = 'Welcome text'
+  end
+  object Page2: TPanel
+    Left = 0
+    Top = 0
+    Width = 210
+    Height = 42
+    BevelOuter = bvNone
+    Visible = False
+    object Ask: TLabel
+      Left = 7
+      Top = 14
+      Caption = 'Where?'
+    end
+  end
+end
+)",
+                          "pages");
+    form.Show();
+    std::string welcome = ui::RenderForm(&form).Text();
+    EXPECT_NE(welcome.find("Welcome text"), std::string::npos) << welcome;
+    EXPECT_EQ(welcome.find("Where?"), std::string::npos) << welcome;
+    EXPECT_EQ(welcome.find("[X]"), std::string::npos);  // no system menu
+    dynamic_cast<TControl*>(form.FindComponent("Page2"))->Show();
+    std::string page2 = ui::RenderForm(&form).Text();
+    EXPECT_EQ(page2.find("Welcome"), std::string::npos) << page2;
+    EXPECT_NE(page2.find("| Where?"), std::string::npos) << page2;
+    form.Hide();
+}
+
+TEST(TerminalRender, MessageBoxLayout) {
+    ui::TMessageBoxRequest r;
+    r.text = "This will abort the installation. Are you sure?";
+    r.caption = "Warning";
+    r.type = TMsgDlgType::mtWarning;
+    r.buttons = mbYesNo;
+    r.defaultButton = TMsgDlgBtn::mbYes;
+    std::string s = ui::RenderBox(r, 1).Text();
+    EXPECT_NE(s.find("+- Warning -"), std::string::npos) << s;
+    EXPECT_NE(s.find("(!) This will abort the installation. Are you sure?"), std::string::npos) << s;
+    EXPECT_NE(s.find("[ Yes ]  { No }"), std::string::npos) << s;  // the focus on No
+}
+
+TEST_F(Terminal, OpenDialogInScriptMode) {
+    std::istringstream in("open no\\such\\file.exe\nopen cancel\nopen Z:\\etc\\hostname\nquit\n");
+    std::ostringstream out;
+    ui::SetBackend(std::make_unique<ui::TTerminalBackend>(in, out));
+    TOpenDialog d(nullptr);
+    d.SetTitle("Select your Quake executable");
+    d.SetFilter("Quake Executable|quake.exe");
+    d.SetInitialDir("c:\\quake");
+    d.SetOptions({TOpenOption::ofFileMustExist});
+    EXPECT_FALSE(d.Execute());  // refused, then cancelled
+    EXPECT_NE(out.str().find("error: file not found: c:\\quake\\no\\such\\file.exe"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("files of type: Quake Executable (quake.exe)"), std::string::npos) << out.str();
+    d.SetOptions({});
+    EXPECT_TRUE(d.Execute());
+    EXPECT_EQ(d.FileName(), "Z:\\etc\\hostname");
+    ui::SetBackend(nullptr);
 }
 
 }  // namespace
