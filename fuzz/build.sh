@@ -35,7 +35,7 @@ echo "built $out/fuzz_pe_version"
 # Language texts: the translator's ParseStrings (needs the whole framework and host platform).
 mkdir -p "$out/corpus-parsestrings"
 lsrcs=("$here"/localisation/*.cpp "$here"/framework/*.cpp "$here"/framework/ui/*.cpp "$here"/framework/ui/host/*.cpp
-       "$here"/platform/host/*.cpp)
+       "$here"/platform/*.cpp "$here"/platform/host/*.cpp)
 clang++ "${flags[@]}" "$here/fuzz/fuzz_parsestrings.cpp" "${lsrcs[@]}" -o "$out/fuzz_parsestrings"
 cp "$here"/tests/data/localisation/*.txt "$out/corpus-parsestrings/"
 echo "built $out/fuzz_parsestrings"
