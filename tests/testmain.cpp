@@ -7,7 +7,6 @@
 #include <string>
 
 #include "platform/testenv.h"
-#include "tests/support/fixture.h"
 
 namespace {
 
@@ -40,6 +39,5 @@ private:
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     testing::UnitTest::GetInstance()->listeners().Append(new FreshRootListener);
-    zarn::test::InitialiseLibraryForTests();
     return RUN_ALL_TESTS();
 }

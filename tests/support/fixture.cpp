@@ -1,7 +1,0 @@
-#include "tests/support/fixture.h"
-
-namespace zarn::test {
-
-void InitialiseLibraryForTests() {}
-
-}  // namespace zarn::test
