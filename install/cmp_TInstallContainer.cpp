@@ -191,41 +191,10 @@ void TInstallContainer::DoInformationEventControl(TObject*, const std::string&, 
 void TInstallContainer::ContainerEvent(TInstallContainer*, const std::string&, TObject*) {}
 
 std::string TInstallContainer::ResolveCommonDestDir() {
-    std::string base;
-    switch (destDirType_) {
-    case PS::ddAbsolute:
-        return RemoveTrailingBackslash(destDir_);
-    case PS::ddSystem:
-        base = SystemDir;
-        break;
-    case PS::ddWindows:
-        base = WindowsDir;
-        break;
-    case PS::ddProgramFilesDir:
-        base = GetProgramFilesDir();
-        break;
-    case PS::ddCommonFilesDir:
-        base = GetCommonFilesDir();
-        break;
-    case PS::ddDesktopMenuDir:
-        base = GetDesktopDir();
-        break;
-    case PS::ddProgramMenuDir:
-        base = GetProgramsDir();
-        break;
-    case PS::ddStartMenuDir:
-        base = GetStartMenuDir();
-        break;
-    case PS::ddFontDir:
-        base = GetFontsDir();
-        break;
-    case PS::ddStartUpMenuDir:
-        base = GetStartupDir();
-        break;
-    default:
-        DestDirNotAllowed();
-    }
-    return RemoveTrailingBackslash(RemoveTrailingBackslash(base) + destDir_);
+    if (destDirType_ == PS::ddAbsolute) return RemoveTrailingBackslash(destDir_);
+    std::optional<std::string> base = SystemFolderOf(destDirType_);
+    if (!base) DestDirNotAllowed();
+    return RemoveTrailingBackslash(RemoveTrailingBackslash(*base) + destDir_);
 }
 
 std::string TInstallContainer::GetDestDir() { return ResolveCommonDestDir(); }
@@ -453,16 +422,10 @@ std::string TFileRelated::GetArchiveFile() {
     case PS::ddAbsolute:
         return RemoveTrailingBackslash(archiveFile_);
     case PS::ddSystem:
-        base = SystemDir;
-        break;
     case PS::ddWindows:
-        base = WindowsDir;
-        break;
     case PS::ddProgramFilesDir:
-        base = GetProgramFilesDir();
-        break;
     case PS::ddCommonFilesDir:
-        base = GetCommonFilesDir();
+        base = *SystemFolderOf(archiveFileType_);
         break;
     case PS::ddLoading:
         if (!MainInstall)

@@ -394,19 +394,15 @@ std::string TInstallShellLink::GetObjectLocation() {
     case PS::ddAbsolute:
         return RemoveTrailingBackslash(objectLocation_);
     case PS::ddSystem:
-        return RemoveTrailingBackslash(RemoveTrailingBackslash(SystemDir) + objectLocation_);
     case PS::ddWindows:
-        return RemoveTrailingBackslash(RemoveTrailingBackslash(WindowsDir) + objectLocation_);
+        return RemoveTrailingBackslash(RemoveTrailingBackslash(*SystemFolderOf(objectLocationType_)) + objectLocation_);
     case PS::ddProgramFilesDir:
-        return GetProgramFilesDir() + objectLocation_;
     case PS::ddCommonFilesDir:
-        return GetCommonFilesDir() + objectLocation_;
     case PS::ddDesktopMenuDir:
-        return GetDesktopDir() + objectLocation_;
     case PS::ddProgramMenuDir:
-        return GetProgramsDir() + objectLocation_;
     case PS::ddStartMenuDir:
-        return GetStartMenuDir() + objectLocation_;
+        // These keep whatever the location ends with.
+        return *SystemFolderOf(objectLocationType_) + objectLocation_;
     case PS::ddContainerDestDir:
         if (!container_)
             throw Exception("Cannot expand the ObjectLocation property of " + Name() + " because the Container is Nil");

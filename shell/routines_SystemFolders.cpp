@@ -103,6 +103,22 @@ std::string GetStartupDir() {
     return ReadFolder(RootCurrentUser, ShellFoldersKey, "Startup", AddTrailingBackslash(WindowsDir) + "Startup");
 }
 
+std::optional<std::string> SystemFolderOf(TPathSpecifiers kind) {
+    using PS = TPathSpecifiers;
+    switch (kind) {
+    case PS::ddSystem: return SystemDir;
+    case PS::ddWindows: return WindowsDir;
+    case PS::ddProgramFilesDir: return GetProgramFilesDir();
+    case PS::ddCommonFilesDir: return GetCommonFilesDir();
+    case PS::ddDesktopMenuDir: return GetDesktopDir();
+    case PS::ddProgramMenuDir: return GetProgramsDir();
+    case PS::ddStartMenuDir: return GetStartMenuDir();
+    case PS::ddFontDir: return GetFontsDir();
+    case PS::ddStartUpMenuDir: return GetStartupDir();
+    default: return std::nullopt;
+    }
+}
+
 std::string GetFontsDir() { return ReadFolder(RootCurrentUser, ShellFoldersKey, "Fonts", SystemDir); }
 
 std::string GetProgramFilesDir() {

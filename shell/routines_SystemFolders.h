@@ -7,6 +7,7 @@
 // includes it; programs include that.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,10 @@ std::string GetProgramFilesDir();
 std::string GetCommonFilesDir();
 std::string GetFontsDir();
 std::string GetStartupDir();
+// The folder a system kind stands for (System, Windows, Program Files, Common Files,
+// Desktop, Programs, Start Menu, Fonts, Startup), as the lookups above give it; nothing
+// for the other kinds. SystemDir and WindowsDir are given as stored.
+std::optional<std::string> SystemFolderOf(TPathSpecifiers kind);
 
 // 0 Win32s, 1 Windows 95 family, 2 Windows NT with the new shell, 3 Windows NT 3.5x,
 // 4 anything else. Raises Exception when the version cannot be read.
