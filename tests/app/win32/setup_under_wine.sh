@@ -35,7 +35,17 @@ fail() {
     exit 1
 }
 shot() { import -window root "$shots/$1.png" || fail "screenshot $1"; echo "screenshot $shots/$1.png"; }
-pilot() { wine "$pilot" "$@" </dev/null 2>&1 | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+# Wine's output goes to a file: a pipe would stay open as long as any Wine process
+# started on the way (the desktop, services) lives.
+pilot() {
+    local out rc
+    out=$(mktemp /tmp/zarn-pilot.XXXXXX)
+    wine "$pilot" "$@" >"$out" 2>&1 </dev/null
+    rc=$?
+    tr -d '\r' <"$out"
+    rm -f "$out"
+    return $rc
+}
 
 # The sample Quake installation and the setup's source folder, in the prefix's drive C.
 "$mksample" --root "$WINEPREFIX" --pak-mb 24 || fail "sample environment"
