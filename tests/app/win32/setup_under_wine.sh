@@ -52,6 +52,14 @@ pilot() {
 src=$WINEPREFIX/drive_c/SKYRCD
 cp "$setup_exe" "$src/SETUP.EXE"
 
+# Wine links the profile's Desktop and Documents to the Linux home folder: give the
+# profile folders of its own, so that the installation stays inside the prefix.
+for d in "$WINEPREFIX"/drive_c/users/*/*; do
+    if [ -L "$d" ]; then rm -f "$d" && mkdir -p "$d"; fi
+done
+# A desktop shell records the user's folders at log-on; a fresh prefix has not yet.
+pilot shellfolders || fail "the shell folders"
+
 wizard="(demo version) - Installation"
 (cd "$src" && exec wine SETUP.EXE >"$shots/setup.log" 2>&1 </dev/null) &
 setup_pid=$!

@@ -6,7 +6,10 @@
 //   winpilot gone <title part> [seconds]        no such window any more
 //   winpilot click <title part> <caption>       presses the enabled, visible button
 //   winpilot texts <title part>                 prints the window's child controls
+//   winpilot shellfolders                       the user's shell folders, as a desktop
+//                                               shell records them when the user logs on
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -81,6 +84,16 @@ bool WaitFor(const std::string& part, double seconds, bool present) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "shellfolders") {
+        // Asking the shell for each folder makes it record the "Shell Folders" values.
+        const int folders[] = {CSIDL_STARTMENU, CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY, CSIDL_STARTUP, CSIDL_FONTS};
+        for (int f : folders) {
+            char path[MAX_PATH] = {};
+            if (FAILED(SHGetFolderPathA(nullptr, f | CSIDL_FLAG_CREATE, nullptr, 0, path))) return 1;
+            std::printf("%s\n", path);
+        }
+        return 0;
+    }
     if (argc < 3) {
         std::fprintf(stderr, "usage: winpilot wait|gone|click|texts <title part> [...]\n");
         return 2;
