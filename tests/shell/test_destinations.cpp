@@ -27,10 +27,6 @@ std::string Message(const std::function<void()>& fn) {
 
 class DestinationTest : public InstallTest {
 protected:
-    // Registry changes below HKEY_CURRENT_USER are made only in the host's own Windows.
-    void NeedHost() {
-        if (!platform::testenv::Available()) GTEST_SKIP() << "changes the user's shell folders";
-    }
     void SetFolder(const std::string& name, const std::string& value) { WriteRegString(2, ShellFolders, name, value); }
     void DropFolder(const std::string& name) {
         platform::HKEY key = 0;
@@ -57,7 +53,8 @@ TEST_F(DestinationTest, StartUpFillsTheWindowsAndSystemFolders) {
 }
 
 TEST_F(DestinationTest, FolderLookupsFallBackAndFollowTheRegistryOnEveryCall) {
-    NeedHost();
+    // Registry changes below HKEY_CURRENT_USER are made only in the host's own Windows.
+    if (!platform::testenv::Available()) GTEST_SKIP() << "changes the user's shell folders";
     DropFolder("Start Menu");
     DropFolder("Programs");
     DropFolder("Desktop");
@@ -84,7 +81,8 @@ TEST_F(DestinationTest, FolderLookupsFallBackAndFollowTheRegistryOnEveryCall) {
 }
 
 TEST_F(DestinationTest, ProgramFilesFallsBackToTheCurrentDrive) {
-    NeedHost();
+    // Registry changes below HKEY_CURRENT_USER are made only in the host's own Windows.
+    if (!platform::testenv::Available()) GTEST_SKIP() << "changes the user's shell folders";
     platform::HKEY key = 0;
     ASSERT_EQ(platform::RegOpenKey(platform::HKeyLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
                                    platform::KeyAllAccess, key),
