@@ -2,6 +2,8 @@
 // Program Manager method's exact commands, and the method chosen by the Windows version.
 #include <gtest/gtest.h>
 
+#include "tests/support/lnkinfo.h"
+
 #include <array>
 #include <cstdio>
 #include <map>
@@ -19,23 +21,8 @@ using PS = TPathSpecifiers;
 
 namespace {
 
-std::string RunCommand(const std::string& command) {
-    std::string out;
-    FILE* p = popen(command.c_str(), "r");
-    if (!p) return out;
-    std::array<char, 512> buf;
-    while (fgets(buf.data(), int(buf.size()), p)) out += buf.data();
-    pclose(p);
-    return out;
-}
-
-std::string LnkInfoField(const std::string& output, const std::string& label) {
-    std::size_t at = output.find("\t" + label);
-    if (at == std::string::npos) return "<missing>";
-    std::size_t colon = output.find(": ", at);
-    std::size_t end = output.find('\n', colon);
-    return output.substr(colon + 2, end - colon - 2);
-}
+using zarn::test::LnkInfoField;
+using zarn::test::RunCommand;
 
 void MakeFile(const std::string& path) {
     platform::Handle h = platform::CreateFile(path, platform::GenericWrite, 0, platform::CreateAlways);

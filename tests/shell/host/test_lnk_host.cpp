@@ -2,6 +2,8 @@
 // read them, and broken files are refused.
 #include <gtest/gtest.h>
 
+#include "tests/support/lnkinfo.h"
+
 #include <array>
 #include <cstdio>
 #include <fstream>
@@ -17,24 +19,8 @@ namespace {
 
 using platform::host::LinkData;
 
-std::string RunCommand(const std::string& command) {
-    std::string out;
-    FILE* p = popen(command.c_str(), "r");
-    if (!p) return out;
-    std::array<char, 512> buf;
-    while (fgets(buf.data(), int(buf.size()), p)) out += buf.data();
-    pclose(p);
-    return out;
-}
-
-// The value lnkinfo prints for `label` ("Local path"), or "<missing>".
-std::string LnkInfoField(const std::string& output, const std::string& label) {
-    std::size_t at = output.find("\t" + label);
-    if (at == std::string::npos) return "<missing>";
-    std::size_t colon = output.find(": ", at);
-    std::size_t end = output.find('\n', colon);
-    return output.substr(colon + 2, end - colon - 2);
-}
+using zarn::test::LnkInfoField;
+using zarn::test::RunCommand;
 
 void WriteFile(const std::string& path, const std::string& text) {
     platform::Handle h = platform::CreateFile(path, platform::GenericWrite, 0, platform::CreateAlways);
