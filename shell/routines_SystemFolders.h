@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/classes.h"
+#include "framework/eai.h"
 
 // The sixteen destination kinds.
 enum class TPathSpecifiers : std::uint8_t {
@@ -40,10 +41,6 @@ const std::vector<std::string>& PathSpecifierNames();
 // ---------------------------------------------------------------------------------------
 // The library's exceptions
 
-class EAI : public Exception {
-public:
-    using Exception::Exception;
-};
 class EAICannotGetWindowsDir : public EAI {
 public:
     EAICannotGetWindowsDir();
