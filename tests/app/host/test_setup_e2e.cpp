@@ -15,11 +15,11 @@
 #include "framework/forms.h"
 #include "framework/resources.h"
 #include "framework/ui/headless.h"
+#include "install/routines_Destinations.h"
 #include "platform/files.h"
 #include "platform/shelllink.h"
 #include "platform/system.h"
 #include "platform/testenv.h"
-#include "shell/routines_SystemFolders.h"
 #include "tools/mksample/samplefiles.h"
 
 namespace {
