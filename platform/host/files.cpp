@@ -31,6 +31,7 @@
 #include <set>
 
 #include "platform/files.h"
+#include "platform/handles.h"
 #include "platform/host/hostenv.h"
 #include "platform/registry.h"
 #include "platform/system.h"
@@ -599,12 +600,12 @@ bool RecordDelayedMove(const std::string& from, const std::string& to, DWORD fla
         if (t.empty()) return false;
         target = std::string((flags & MoveFileReplaceExisting) ? "!" : "") + "\\??\\" + t;
     }
-    HKEY key;
-    LONG rc = RegCreateKey(HKeyLocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", key);
+    KeyHandle key;
+    LONG rc = RegCreateKey(HKeyLocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", key.receive());
     if (rc != 0) return Fail(DWORD(rc));
     DWORD type = 0;
     std::vector<BYTE> data;
-    rc = RegQueryValue(key, "PendingFileRenameOperations", type, data);
+    rc = RegQueryValue(key.get(), "PendingFileRenameOperations", type, data);
     if (rc != 0 || type != RegMultiSz) data.clear();
     if (!data.empty() && data.back() == 0) data.pop_back();  // the list terminator
     auto add = [&](const std::string& s) {
@@ -614,8 +615,7 @@ bool RecordDelayedMove(const std::string& from, const std::string& to, DWORD fla
     add("\\??\\" + src);
     add(target);
     data.push_back(0);
-    rc = RegSetValue(key, "PendingFileRenameOperations", RegMultiSz, data.data(), DWORD(data.size()));
-    RegCloseKey(key);
+    rc = RegSetValue(key.get(), "PendingFileRenameOperations", RegMultiSz, data.data(), DWORD(data.size()));
     if (rc != 0) return Fail(DWORD(rc));
     SetLastError(0);
     return true;
@@ -724,9 +724,7 @@ UINT GetTempFileName(const std::string& path, const std::string& prefix, UINT un
     UINT n = start;
     do {
         std::string name = form(n);
-        Handle h = CreateFile(name, GenericWrite, 0, CreateNew);
-        if (h != InvalidHandle) {
-            CloseHandle(h);
+        if (FileHandle(CreateFile(name, GenericWrite, 0, CreateNew))) {
             result = name;
             SetLastError(0);
             return n;

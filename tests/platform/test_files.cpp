@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/files.h"
+#include "platform/handles.h"
 #include "platform/system.h"
 #include "platform/testenv.h"
 #include "tests/platform/scratch.h"
@@ -299,6 +300,26 @@ TEST_F(Files, OpenHandlesShareAsTheirModesSay) {
     CloseHandle(look);
     CloseHandle(alone);
     EXPECT_TRUE(DeleteFile(Path("renamed.txt")));
+}
+
+// The owning wrapper closes exactly once, hands over on a move or release, and leaves
+// the last error of a failure alone while it closes.
+TEST_F(Files, OwnedHandlesCloseOnceAndKeepTheLastError) {
+    WriteText(Path("o.txt"), "o");
+    auto openNow = [&] { return FileHandle(CreateFile(Path("o.txt"), GenericRead, 0, OpenExisting)); };
+    FileHandle first = openNow();
+    ASSERT_TRUE(first);
+    FileHandle second(std::move(first));
+    EXPECT_FALSE(first);
+    EXPECT_FALSE(openNow());  // still open, sharing nothing
+    SetLastError(err::DiskFull);
+    second.reset();
+    EXPECT_EQ(GetLastError(), err::DiskFull);
+    Handle raw = openNow().release();
+    ASSERT_NE(raw, InvalidHandle);
+    EXPECT_FALSE(openNow());  // release did not close it
+    EXPECT_TRUE(CloseHandle(raw));
+    EXPECT_TRUE(openNow());
 }
 
 TEST_F(Files, TempFileNames) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/handles.h"
 #include "platform/testenv.h"
 #include "tests/platform/scratch.h"
 
@@ -23,23 +24,22 @@ protected:
 
 TEST_F(Faults, DiskFullCutsWritesShortAcrossFiles) {
     ASSERT_TRUE(te::SetDiskFullAfter(10));
-    Handle a = CreateFile(Path("a.bin"), GenericWrite, 0, CreateAlways);
-    Handle b = CreateFile(Path("b.bin"), GenericWrite, 0, CreateAlways);
-    ASSERT_NE(a, InvalidHandle);
-    ASSERT_NE(b, InvalidHandle);
+    FileHandle a(CreateFile(Path("a.bin"), GenericWrite, 0, CreateAlways));
+    FileHandle b(CreateFile(Path("b.bin"), GenericWrite, 0, CreateAlways));
+    ASSERT_TRUE(a && b);
     DWORD done = 99;
-    EXPECT_TRUE(WriteFile(a, "123456", 6, done));
+    EXPECT_TRUE(WriteFile(a.get(), "123456", 6, done));
     EXPECT_EQ(done, 6u);
     // The second file gets what is left, and the call says the disk is full.
-    EXPECT_FALSE(WriteFile(b, "abcdef", 6, done));
+    EXPECT_FALSE(WriteFile(b.get(), "abcdef", 6, done));
     EXPECT_EQ(GetLastError(), err::DiskFull);
     EXPECT_EQ(done, 4u);
-    EXPECT_FALSE(WriteFile(a, "x", 1, done));
+    EXPECT_FALSE(WriteFile(a.get(), "x", 1, done));
     EXPECT_EQ(GetLastError(), err::DiskFull);
     EXPECT_EQ(done, 0u);
-    EXPECT_TRUE(WriteFile(a, "x", 0, done));  // nothing to write always fits
-    CloseHandle(a);
-    CloseHandle(b);
+    EXPECT_TRUE(WriteFile(a.get(), "x", 0, done));  // nothing to write always fits
+    a.reset();
+    b.reset();
     EXPECT_EQ(ReadText(Path("a.bin")), "123456");
     EXPECT_EQ(ReadText(Path("b.bin")), "abcd");
 
@@ -73,9 +73,7 @@ TEST_F(Faults, AFileHeldInUseCannotBeOpenedDeletedMovedOrReplaced) {
     EXPECT_FALSE(MoveFileEx(Path("other.txt"), Path("held.txt"), MoveFileReplaceExisting));
     EXPECT_EQ(GetLastError(), err::AccessDenied);
     // Looking at it is still allowed, and nothing changed.
-    Handle look = CreateFile(Path("held.txt"), 0, 0, OpenExisting);
-    EXPECT_NE(look, InvalidHandle);
-    CloseHandle(look);
+    EXPECT_TRUE(FileHandle(CreateFile(Path("held.txt"), 0, 0, OpenExisting)));
     EXPECT_TRUE(FileExists(Path("held.txt")));
     EXPECT_TRUE(FileExists(Path("other.txt")));
     EXPECT_FALSE(FileExists(Path("moved.txt")));
