@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "archive/cmp_TZarnCompress.h"
+
 std::vector<TInstallContainer*>* InstallContainers = nullptr;
 std::vector<TBaseBriskoForm*>* BaseForms = nullptr;
 TInstall* MainInstall = nullptr;
@@ -44,6 +46,7 @@ const std::vector<std::string>& InstallTypeNames() {
 
 void InitialiseInstallContainers() {
     if (!BaseForms) BaseForms = new std::vector<TBaseBriskoForm*>();
+    InitialiseSharedCompress();
     if (!InstallContainers) InstallContainers = new std::vector<TInstallContainer*>();
     SetLanguageChangeHook(&NotifyLanguageChanged);
 }

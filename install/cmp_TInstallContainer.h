@@ -68,8 +68,8 @@ extern std::vector<TBaseBriskoForm*>* BaseForms;
 // The main install object; nullptr unless one registers itself (none does here).
 extern TInstall* MainInstall;
 
-// Creates BaseForms and InstallContainers (in that order) and registers the translator's
-// language-change hook. Later calls do nothing.
+// Creates BaseForms, the archive engine SharedCompress and InstallContainers (in that
+// order) and registers the translator's language-change hook. Later calls do nothing.
 void InitialiseInstallContainers();
 // Registers the install classes for form descriptions.
 void RegisterInstallClasses();
