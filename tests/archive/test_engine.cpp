@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/archive/archive_fixture.h"
+#include "version_images.h"
 
 namespace zarn::test {
 namespace {
@@ -171,6 +172,40 @@ TEST_F(EngineTest, OverwritePoliciesDecideByDateAndVersion) {
     } catch (const Exception& e) {
         EXPECT_EQ(e.Message(), "Overwrite flag is not in [owNever,owAlways,owVersion,owDate,owVersionDate]");
     }
+}
+
+TEST_F(EngineTest, OverwriteByVersionAgainstOlderNewerAndVersionlessTargets) {
+#if ZARN_HAVE_VERSION_IMAGES
+    auto image = [](const char* name) { return std::string(kVersionImages) + "\\" + name; };
+    // The archived file is version 4.0.0.950.
+    const std::string src = Path("SELFREG.DLL");
+    ASSERT_TRUE(platform::CopyFile(image("selfreg.dll"), src, false));
+    Make(src, ReadText(src));  // stamped DefaultStamp(); an extracted copy carries it
+    Pack(Path("v.arc"), {src});
+    TlzhFileStats stats;
+    engine->GetFileStats(0, stats);
+    EXPECT_EQ(stats.Header.FileVersion(), "4.0.0.950");
+    const std::string out = Path("out"), target = out + "\\SELFREG.DLL";
+    ASSERT_TRUE(platform::CreateDirectory(out));
+    auto replaced = [&](TOverwriteType policy, const char* existing, TDateTime stamp) {
+        EXPECT_TRUE(platform::CopyFile(image(existing), target, false));
+        platform::Handle h = platform::CreateFile(target, platform::GenericWrite, 0, platform::OpenExisting);
+        FileSetDate(h, stamp);
+        platform::CloseHandle(h);
+        engine->SetOverwrite(policy);
+        Unpack(Path("v.arc"), out, {src});
+        return Stamp(target) == DefaultStamp();
+    };
+    const TDateTime older = DefaultStamp() - 1, newer = DefaultStamp() + 1;
+    EXPECT_TRUE(replaced(TOverwriteType::owVersion, "font.dll", newer));       // 1.0.0.0 is older
+    EXPECT_FALSE(replaced(TOverwriteType::owVersion, "twolang.dll", older));   // 7.0.0.0 is newer
+    EXPECT_TRUE(replaced(TOverwriteType::owVersion, "noresource.dll", newer)); // none at all
+    EXPECT_FALSE(replaced(TOverwriteType::owVersionDate, "twolang.dll", older));
+    EXPECT_TRUE(replaced(TOverwriteType::owVersionDate, "selfreg.dll", older)); // same version: by date
+    EXPECT_FALSE(replaced(TOverwriteType::owVersionDate, "selfreg.dll", newer));
+#else
+    GTEST_SKIP() << "no version images";
+#endif
 }
 
 TEST_F(EngineTest, AbortDuringExtractionStopsQuietlyAndCancelStopsAdding) {
