@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "archive/cmp_TZarnCompress.h"
 #include "framework/paths.h"
 
 std::vector<TInstallContainer*>* InstallContainers = nullptr;
@@ -46,6 +47,7 @@ const std::vector<std::string>& InstallTypeNames() {
 
 void InitialiseInstallContainers() {
     if (!BaseForms) BaseForms = new std::vector<TBaseBriskoForm*>();
+    InitialiseSharedCompress();
     if (!InstallContainers) InstallContainers = new std::vector<TInstallContainer*>();
     SetLanguageChangeHook(&NotifyLanguageChanged);
 }

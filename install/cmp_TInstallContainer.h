@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/cmp_TZarnCompress.h"
 #include "framework/classes.h"
 #include "framework/forms.h"
 #include "install/routines_Destinations.h"
@@ -28,12 +29,6 @@ enum class TInstallType : std::uint8_t { itFull, itDefault, itCompact, itAlways,
 using TInstallTypeSet = TSet<TInstallType>;
 const std::vector<std::string>& InstallTypeNames();
 
-// How a file is put into its archive: replacing the archive, or added to it. The archive
-// engine shares this enumeration.
-#ifndef ZARN_TLZHCOMMAND_DECLARED
-#define ZARN_TLZHCOMMAND_DECLARED
-enum class TlzhCommand : std::uint8_t { lzcOverwrite, lzcOnlyAdd };
-#endif
 
 using TInstallContainerNotifyEvent = std::function<void(TInstallContainer* container)>;
 
@@ -70,8 +65,8 @@ extern std::vector<TBaseBriskoForm*>* BaseForms;
 // The main install object; nullptr unless one registers itself (none does here).
 extern TInstall* MainInstall;
 
-// Creates BaseForms and InstallContainers (in that order) and registers the translator's
-// language-change hook. Later calls do nothing.
+// Creates BaseForms, the archive engine SharedCompress and InstallContainers (in that
+// order) and registers the translator's language-change hook. Later calls do nothing.
 void InitialiseInstallContainers();
 // Registers the install classes for form descriptions.
 void RegisterInstallClasses();
