@@ -2,8 +2,8 @@
 
 #include "app/install.h"
 #include "app/main.h"
-#include "framework/controls.h"
 #include "framework/resources.h"
+#include "framework/startup.h"
 #include "install/cmp_TInstallContainer.h"
 #include "install/routines_Destinations.h"
 #include "localisation/cmp_TTranslator.h"
