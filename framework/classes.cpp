@@ -6,6 +6,7 @@
 #include <map>
 
 #include "framework/streams.h"
+#include "platform/casefold.h"
 
 // ---------------------------------------------------------------------------------------
 // Exceptions and formatting
@@ -136,21 +137,11 @@ std::string Trim(const std::string& s) {
     return s.substr(b, e - b);
 }
 
-std::string UpperCase(const std::string& s) {
-    std::string r = s;
-    for (char& c : r)
-        if (c >= 'a' && c <= 'z') c = char(c - 32);
-    return r;
-}
+std::string UpperCase(const std::string& s) { return platform::fold::AsciiUpperCase(s); }
 
-std::string LowerCase(const std::string& s) {
-    std::string r = s;
-    for (char& c : r)
-        if (c >= 'A' && c <= 'Z') c = char(c + 32);
-    return r;
-}
+std::string LowerCase(const std::string& s) { return platform::fold::AsciiLowerCase(s); }
 
-bool SameText(const std::string& a, const std::string& b) { return UpperCase(a) == UpperCase(b); }
+bool SameText(const std::string& a, const std::string& b) { return platform::fold::EqualAscii(a, b); }
 
 // ---------------------------------------------------------------------------------------
 // Class metadata

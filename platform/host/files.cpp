@@ -30,6 +30,7 @@
 #include <map>
 #include <set>
 
+#include "platform/casefold.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/host/hostenv.h"
@@ -768,12 +769,12 @@ void ShortStem(const std::string& name, std::string& base, std::string& ext) {
     ext.clear();
     for (unsigned char c : b) {
         if (c == ' ' || c == '.') continue;
-        base += ValidShortChar(c) ? char(AnsiUpper(c)) : '_';
+        base += ValidShortChar(c) ? char(fold::Cp1252Upper(c)) : '_';
         if (base.size() == 6) break;
     }
     for (unsigned char c : e) {
         if (c == ' ') continue;
-        ext += ValidShortChar(c) ? char(AnsiUpper(c)) : '_';
+        ext += ValidShortChar(c) ? char(fold::Cp1252Upper(c)) : '_';
         if (ext.size() == 3) break;
     }
     if (base.empty()) base = "_";
@@ -889,7 +890,7 @@ bool WildMatch(const char* p, const char* s) {
             ++s;
             continue;
         }
-        if (AnsiUpper(static_cast<unsigned char>(*p)) != AnsiUpper(static_cast<unsigned char>(*s)))
+        if (fold::Cp1252Upper(static_cast<unsigned char>(*p)) != fold::Cp1252Upper(static_cast<unsigned char>(*s)))
             return false;
         ++s;
     }
