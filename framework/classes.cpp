@@ -7,6 +7,7 @@
 
 #include "framework/streams.h"
 #include "platform/casefold.h"
+#include "platform/types.h"
 
 // ---------------------------------------------------------------------------------------
 // Exceptions and formatting
@@ -135,6 +136,11 @@ std::string Trim(const std::string& s) {
     while (b < e && (unsigned char)s[b] <= ' ') ++b;
     while (e > b && (unsigned char)s[e - 1] <= ' ') --e;
     return s.substr(b, e - b);
+}
+
+void RaiseLastInOutError() {
+    const platform::DWORD code = platform::GetLastError();
+    throw EInOutError(Format("I/O error %d", {(long long)code}), code);
 }
 
 std::string UpperCase(const std::string& s) { return platform::fold::AsciiUpperCase(s); }
