@@ -111,7 +111,7 @@ bool DeleteConflict(const FileId& id) {
     return false;
 }
 
-bool Open(const FileId& id) {
+bool IsOpen(const FileId& id) {
     if (Faults().held.count(id)) return true;
     for (const auto& [h, f] : Handles())
         if (f.id == id) return true;
@@ -639,7 +639,7 @@ bool MoveFileEx(const std::string& from, const std::string& to, DWORD flags) {
             if (!(flags & MoveFileReplaceExisting)) return Fail(err::AlreadyExists);
             if (S_ISDIR(dstst.st_mode) || ReadOnlyFile(dstst)) return Fail(err::AccessDenied);
             // A file open anywhere cannot be replaced, whatever it shares.
-            if (Open(IdOf(dstst))) return Fail(err::AccessDenied);
+            if (IsOpen(IdOf(dstst))) return Fail(err::AccessDenied);
         }
     }
     if (::rename(src.c_str(), dst.c_str()) != 0) {
