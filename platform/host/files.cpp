@@ -30,6 +30,7 @@
 #include <map>
 #include <set>
 
+#include "platform/casefold.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/host/hostenv.h"
@@ -110,7 +111,7 @@ bool DeleteConflict(const FileId& id) {
     return false;
 }
 
-bool Open(const FileId& id) {
+bool IsOpen(const FileId& id) {
     if (Faults().held.count(id)) return true;
     for (const auto& [h, f] : Handles())
         if (f.id == id) return true;
@@ -638,7 +639,7 @@ bool MoveFileEx(const std::string& from, const std::string& to, DWORD flags) {
             if (!(flags & MoveFileReplaceExisting)) return Fail(err::AlreadyExists);
             if (S_ISDIR(dstst.st_mode) || ReadOnlyFile(dstst)) return Fail(err::AccessDenied);
             // A file open anywhere cannot be replaced, whatever it shares.
-            if (Open(IdOf(dstst))) return Fail(err::AccessDenied);
+            if (IsOpen(IdOf(dstst))) return Fail(err::AccessDenied);
         }
     }
     if (::rename(src.c_str(), dst.c_str()) != 0) {
@@ -768,12 +769,12 @@ void ShortStem(const std::string& name, std::string& base, std::string& ext) {
     ext.clear();
     for (unsigned char c : b) {
         if (c == ' ' || c == '.') continue;
-        base += ValidShortChar(c) ? char(AnsiUpper(c)) : '_';
+        base += ValidShortChar(c) ? char(fold::Cp1252Upper(c)) : '_';
         if (base.size() == 6) break;
     }
     for (unsigned char c : e) {
         if (c == ' ') continue;
-        ext += ValidShortChar(c) ? char(AnsiUpper(c)) : '_';
+        ext += ValidShortChar(c) ? char(fold::Cp1252Upper(c)) : '_';
         if (ext.size() == 3) break;
     }
     if (base.empty()) base = "_";
@@ -889,7 +890,7 @@ bool WildMatch(const char* p, const char* s) {
             ++s;
             continue;
         }
-        if (AnsiUpper(static_cast<unsigned char>(*p)) != AnsiUpper(static_cast<unsigned char>(*s)))
+        if (fold::Cp1252Upper(static_cast<unsigned char>(*p)) != fold::Cp1252Upper(static_cast<unsigned char>(*s)))
             return false;
         ++s;
     }

@@ -72,6 +72,16 @@ protected:
 
     void Run() { Application->Run(); }
 
+    // A whole installation from the layout's quake.exe that declines the launcher and
+    // expects no other box.
+    void RunDecliningTheLauncher() {
+        ScheduleWizard(layout.quakeDir + "\\quake.exe");
+        UI().QueueAnswer(mrNo);
+        UI().QueueAnswer(mrOk);
+        UI().StrictBoxes = true;
+        Run();
+    }
+
     std::vector<std::string> BoxTexts() const {
         std::vector<std::string> t;
         for (const auto& b : ui_->Boxes()) t.push_back(b.request.text);

@@ -85,11 +85,7 @@ TEST_F(SetupRun, FullInstallationWithLauncher) {
 }
 
 TEST_F(SetupRun, AnsweringNoShowsWhereToStartAndStillSucceeds) {
-    ScheduleWizard("C:\\QUAKE\\quake.exe");
-    UI().QueueAnswer(mrNo);
-    UI().QueueAnswer(mrOk);
-    UI().StrictBoxes = true;
-    Run();
+    RunDecliningTheLauncher();
     EXPECT_TRUE(InstallForm->InstallSucceeded);
     EXPECT_EQ(platform::testenv::LastWinExecCommand(), "");
     ASSERT_EQ(UI().Boxes().size(), 2u);
@@ -213,34 +209,25 @@ TEST_F(SetupRun, DiskThatFillsDuringAFileIsReportedOnceAndLeavesItTruncated) {
 }
 
 TEST_F(SetupRun, InstalledFileInUseByAnotherProgramStopsTheCopy) {
-    // A first installation, then the game's read-me is open in another program.
-    ScheduleWizard("C:\\QUAKE\\quake.exe");
-    UI().QueueAnswer(mrNo);
-    UI().QueueAnswer(mrOk);
-    Run();
-    ASSERT_TRUE(InstallForm->InstallSucceeded);
-    TearDown();
-    ASSERT_TRUE(platform::testenv::HoldFileInUse(GameDir() + "\\readme.txt", true));
-    platform::SetCurrentDirectory(layout.sourceDir);
-    ui_ = &ui::UseHeadlessBackend();
-    setupapp::CreateForms();
+    // An earlier installation's read-me is open in another program.
+    const std::string readme = GameDir() + "\\readme.txt";
+    ASSERT_TRUE(platform::CreateDirectory(GameDir()));
+    ASSERT_TRUE(platform::FileHandle(platform::CreateFile(readme, platform::GenericWrite, 0, platform::CreateNew)));
+    ASSERT_TRUE(platform::testenv::HoldFileInUse(readme, true));
     ScheduleWizard("C:\\QUAKE\\quake.exe");
     Run();
 
     EXPECT_FALSE(InstallForm->InstallSucceeded);
     EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Error creating file: c:\\quake\\skyrdemo\\readme.txt", NotSuccessful}));
-    platform::testenv::HoldFileInUse(GameDir() + "\\readme.txt", false);
-    EXPECT_EQ(ReadAll(GameDir() + "\\readme.txt"), sample::FileContents("readme.txt", PakMegabytes));
+    EXPECT_EQ(ReadAll(GameDir() + "\\progs.dat"), sample::FileContents("progs.dat", PakMegabytes));
+    platform::testenv::HoldFileInUse(readme, false);
+    EXPECT_TRUE(ReadAll(readme).empty());
 }
 
 TEST_F(SetupRun, CachesInUseStayAndTheInstallationStillSucceeds) {
     const std::string held = layout.quakeDir + "\\id1\\glquake\\laser.ms2";
     ASSERT_TRUE(platform::testenv::HoldFileInUse(held, true));
-    ScheduleWizard("C:\\QUAKE\\quake.exe");
-    UI().QueueAnswer(mrNo);
-    UI().QueueAnswer(mrOk);
-    UI().StrictBoxes = true;
-    Run();
+    RunDecliningTheLauncher();
     EXPECT_TRUE(InstallForm->InstallSucceeded);
     EXPECT_TRUE(platform::FileExists(held));
     EXPECT_FALSE(platform::FileExists(layout.quakeDir + "\\id1\\glquake\\bolt2.ms2"));
