@@ -85,6 +85,14 @@ void AddTo(std::int32_t& field, std::int64_t amount) {
 // the conversion itself refuses what lies outside the stamps' range).
 bool IsPlausibleDate(TDateTime v) { return std::isfinite(v) && v > -693594.0 && v < 2958466.0; }
 
+// A date-time value as a stored double. The 32-bit build computes in the x87 registers,
+// where a value just returned may carry more precision than the same value read back from
+// a header; the overwrite-by-date test compares what would be stored.
+TDateTime Stored(TDateTime v) {
+    volatile TDateTime s = v;
+    return s;
+}
+
 std::string FileVersionOf(const std::string& path) {
     if (!VersionReader) InitVersionUnit();
     VersionReader->SetFileName(path);
@@ -550,7 +558,7 @@ void TZarnCompress::ExtractOne(const std::string& target) {
 void TZarnCompress::OpenDiskFile(int diskNumber, std::string& fileName) {
     for (int attempt = 0; attempt < 4; ++attempt) {
         source_->Close();
-        if (fileHeaders_->MultiDisk != 0) fileName = ChangeExt(fileName, "." + IntToStr(diskNumber));
+        if (fileHeaders_->MultiDisk != 0) fileName = ChangeExt(fileName, std::string(".").append(IntToStr(diskNumber)));
         bool exists = platform::FileExists(fileName);
         if (!exists) {
             if (!OnNewDisk) throw Exception("Could not open the correct disk file " + IntToStr(diskNumber));
@@ -670,18 +678,18 @@ bool TZarnCompress::ShouldOverwrite(const std::string& target, const std::functi
         if (h == platform::InvalidHandle) throw EZCCouldNotOpenFile(target);
         TDateTime d = FileGetDate(h);
         platform::CloseHandle(h);
-        return d;
+        return Stored(d);
     };
     switch (overwrite_) {
         case TOverwriteType::owAlways: return true;
         case TOverwriteType::owNever: return false;
         case TOverwriteType::owVersion: return CompareVersions(newVersion(), FileVersionOf(target)) == 1;
-        case TOverwriteType::owDate: return existingDate() < newDate();
+        case TOverwriteType::owDate: return existingDate() < Stored(newDate());
         case TOverwriteType::owVersionDate:
             switch (CompareVersions(newVersion(), FileVersionOf(target))) {
                 case 1: return true;
                 case 2: return false;
-                default: return existingDate() < newDate();
+                default: return existingDate() < Stored(newDate());
             }
     }
     throw Exception("Overwrite flag is not in [owNever,owAlways,owVersion,owDate,owVersionDate]");
