@@ -17,10 +17,7 @@
 
 // How files are put into an archive: a new archive in place of any old one, or added to
 // the end of an existing one (created when missing). The install files share it.
-#ifndef ZARN_TLZHCOMMAND_DECLARED
-#define ZARN_TLZHCOMMAND_DECLARED
 enum class TlzhCommand : std::uint8_t { lzcOverwrite, lzcOnlyAdd };
-#endif
 const std::vector<std::string>& LzhCommandNames();
 
 // What happens to a file that is to be written where one exists already.

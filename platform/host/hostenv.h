@@ -78,8 +78,10 @@ unsigned char AnsiLower(unsigned char c);
 // Case-insensitive (Windows-1252) equality.
 bool EqualIgnoreCase(const std::string& a, const std::string& b);
 
-// Resets every test control (OS version, language, failures, WinExec recording, ...).
+// Resets every test control (OS version, language, failures, WinExec recording, disk
+// full, files held in use, ...).
 void ResetTestControls();
+void ResetFileControls();
 void ResetRegistryControls();
 // (Re)loads every hive from the root, initialising default values for new files.
 void LoadRegistry(bool initialiseDefaults);

@@ -275,6 +275,7 @@ void ResetTestControls() {
     c.coInit = co;
     c.oleInit = ole;
     ResetRegistryControls();
+    ResetFileControls();
 }
 
 bool ProgramManagerAvailable() {

@@ -10,6 +10,7 @@
 #include "archive/cmp_TZarnCompress.h"
 #include "framework/datetime.h"
 #include "framework/forms.h"
+#include "framework/startup.h"
 #include "framework/ui/headless.h"
 #include "platform/byteorder.h"
 #include "platform/files.h"

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/files.h"
+#include "platform/handles.h"
 
 namespace sample {
 namespace {
@@ -174,17 +175,17 @@ bool MakeFolder(const std::string& path) {
 }
 
 bool WriteWhole(const std::string& path, const std::vector<std::uint8_t>& data) {
-    platform::Handle h = platform::CreateFile(path, platform::GenericWrite, 0, platform::CreateAlways);
-    if (h == platform::InvalidHandle) return false;
+    platform::FileHandle h(platform::CreateFile(path, platform::GenericWrite, 0, platform::CreateAlways));
+    if (!h) return false;
     std::size_t done = 0;
     bool ok = true;
     while (ok && done < data.size()) {
         platform::DWORD chunk = platform::DWORD(std::min<std::size_t>(data.size() - done, 1 << 20));
         platform::DWORD written = 0;
-        ok = platform::WriteFile(h, data.data() + done, chunk, written) && written == chunk;
+        ok = platform::WriteFile(h.get(), data.data() + done, chunk, written) && written == chunk;
         done += chunk;
     }
-    return platform::CloseHandle(h) && ok;
+    return platform::CloseHandle(h.release()) && ok;
 }
 
 }  // namespace
