@@ -24,6 +24,7 @@
 
 #include "archive/cmp_TZarnCompress.h"
 #include "framework/forms.h"
+#include "framework/startup.h"
 #include "framework/ui/headless.h"
 #include "platform/files.h"
 #include "platform/testenv.h"
