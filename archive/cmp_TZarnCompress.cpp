@@ -85,6 +85,14 @@ void AddTo(std::int32_t& field, std::int64_t amount) {
 // the conversion itself refuses what lies outside the stamps' range).
 bool IsPlausibleDate(TDateTime v) { return std::isfinite(v) && v > -693594.0 && v < 2958466.0; }
 
+// A date-time value as a stored double. The 32-bit build computes in the x87 registers,
+// where a value just returned may carry more precision than the same value read back from
+// a header; the overwrite-by-date test compares what would be stored.
+TDateTime Stored(TDateTime v) {
+    volatile TDateTime s = v;
+    return s;
+}
+
 std::string FileVersionOf(const std::string& path) {
     if (!VersionReader) InitVersionUnit();
     VersionReader->SetFileName(path);
@@ -550,7 +558,7 @@ void TZarnCompress::ExtractOne(const std::string& target) {
 void TZarnCompress::OpenDiskFile(int diskNumber, std::string& fileName) {
     for (int attempt = 0; attempt < 4; ++attempt) {
         source_->Close();
-        if (fileHeaders_->MultiDisk != 0) fileName = ChangeExt(fileName, "." + IntToStr(diskNumber));
+        if (fileHeaders_->MultiDisk != 0) fileName = ChangeExt(fileName, std::string(".").append(IntToStr(diskNumber)));
         bool exists = platform::FileExists(fileName);
         if (!exists) {
             if (!OnNewDisk) throw Exception("Could not open the correct disk file " + IntToStr(diskNumber));
@@ -592,57 +600,72 @@ bool TZarnCompress::InflateCurrent() {
     const TFileHeaderRecord& record = currentHeader_->Record;
     // Never more than the header's size is written: the first byte beyond it ends the file.
     const std::int64_t limit = std::max<std::int32_t>(record.FileSize(), 0);
-    std::vector<std::uint8_t> input(InflateReadSize), output(InflateBlockSize);
+    // Each 4 KB block is inflated straight into a gathering buffer, which goes to the disk
+    // once it is full (one write instead of sixteen) and at the end.
+    std::vector<std::uint8_t> input(InflateReadSize), gathered(InflateWriteSize);
+    std::int32_t used = 0;
+    auto writeGathered = [&] {
+        const std::int32_t want = used;
+        used = 0;
+        return want == 0 || dest_->stream->Write(gathered.data(), want) >= want;
+    };
     bool ended = false;
-    const int disks = int(record.LastDisk()) - currentDisk_ + 1;
-    for (int d = 0; d < disks && !ended && produced_ <= limit; ++d) {
-        std::int32_t passBytes;
-        do {
-            zs.next_out = output.data();
-            zs.avail_out = InflateBlockSize;
-            while (zs.avail_out > 0) {
-                if (zs.avail_in == 0) {
-                    std::int32_t got = ReadArchiveBlock(input.data());
-                    if (got == 0) break;
-                    zs.next_in = input.data();
-                    zs.avail_in = uInt(got);
+    try {
+        const int disks = int(record.LastDisk()) - currentDisk_ + 1;
+        for (int d = 0; d < disks && !ended && produced_ <= limit; ++d) {
+            std::int32_t passBytes;
+            do {
+                if (used + InflateBlockSize > InflateWriteSize && !writeGathered()) DiskFull();
+                zs.next_out = gathered.data() + used;
+                zs.avail_out = InflateBlockSize;
+                while (zs.avail_out > 0) {
+                    if (zs.avail_in == 0) {
+                        std::int32_t got = ReadArchiveBlock(input.data());
+                        if (got == 0) break;
+                        zs.next_in = input.data();
+                        zs.avail_in = uInt(got);
+                    }
+                    // Every call either makes progress or ends the file: Z_BUF_ERROR and
+                    // Z_NEED_DICT (no progress possible) are failures, and nothing after
+                    // the stream's end is read.
+                    int code = inflate(&zs, Z_NO_FLUSH);
+                    if (code == Z_STREAM_END) {
+                        ended = true;
+                        break;
+                    }
+                    if (code != Z_OK) throw ECompressionError("error");
                 }
-                // Every call either makes progress or ends the file: Z_BUF_ERROR and
-                // Z_NEED_DICT (no progress possible) are failures, and nothing after the
-                // stream's end is read.
-                int code = inflate(&zs, Z_NO_FLUSH);
-                if (code == Z_STREAM_END) {
-                    ended = true;
-                    break;
+                passBytes = InflateBlockSize - std::int32_t(zs.avail_out);
+                if (abort_) throw EZCStop();
+                ProcessMessages();
+                if (passBytes > 0) {
+                    const std::int32_t room = std::int32_t(std::max<std::int64_t>(limit - produced_, 0));
+                    const std::int32_t toWrite = std::min(passBytes, room);
+                    produced_ += passBytes;
+                    if (toWrite > 0) {
+                        used += toWrite;  // what lies beyond the limit is dropped
+                        FileStats.BytesDone += toWrite;
+                        AddTo(FileStats.TotalDone, toWrite);
+                        FileStats.Percent = StatPercent(FileStats.BytesDone, FileStats.FileSize);
+                        FileStats.TotalPercent = StatPercent(FileStats.TotalDone, FileStats.TotalSize);
+                        if (OnStatus) OnStatus(this, FileStats);
+                    }
                 }
-                if (code != Z_OK) throw ECompressionError("error");
+            } while (passBytes > 0 && !ended && produced_ <= limit);
+            if (!ended && produced_ <= limit && currentDisk_ < record.LastDisk()) {
+                ++currentDisk_;
+                OpenDiskFile(currentDisk_, compressedFile_);
+                readPosition_ = 0;
+                readable_ = source_->stream->Seek(0, TSeekOrigin::soBeginning) == 0;
             }
-            passBytes = InflateBlockSize - std::int32_t(zs.avail_out);
-            if (abort_) throw EZCStop();
-            ProcessMessages();
-            if (passBytes > 0) {
-                const std::int32_t room = std::int32_t(std::max<std::int64_t>(limit - produced_, 0));
-                const std::int32_t toWrite = std::min(passBytes, room);
-                produced_ += passBytes;
-                if (toWrite > 0) {
-                    std::int32_t written = dest_->stream->Write(output.data(), toWrite);
-                    if (written < toWrite) DiskFull();
-                    written = std::max(written, 0);
-                    FileStats.BytesDone += written;
-                    AddTo(FileStats.TotalDone, written);
-                    FileStats.Percent = StatPercent(FileStats.BytesDone, FileStats.FileSize);
-                    FileStats.TotalPercent = StatPercent(FileStats.TotalDone, FileStats.TotalSize);
-                    if (OnStatus) OnStatus(this, FileStats);
-                }
-            }
-        } while (passBytes > 0 && !ended && produced_ <= limit);
-        if (!ended && produced_ <= limit && currentDisk_ < record.LastDisk()) {
-            ++currentDisk_;
-            OpenDiskFile(currentDisk_, compressedFile_);
-            readPosition_ = 0;
-            readable_ = source_->stream->Seek(0, TSeekOrigin::soBeginning) == 0;
         }
+    } catch (...) {
+        writeGathered();  // what was inflated before the failure stays, as written blocks do
+        throw;
     }
+    if (!writeGathered()) DiskFull();
+    // A stop requested during the last blocks (or by a full-disk handler).
+    if (abort_) throw EZCStop();
     return ended;
 }
 
@@ -655,18 +678,18 @@ bool TZarnCompress::ShouldOverwrite(const std::string& target, const std::functi
         if (h == platform::InvalidHandle) throw EZCCouldNotOpenFile(target);
         TDateTime d = FileGetDate(h);
         platform::CloseHandle(h);
-        return d;
+        return Stored(d);
     };
     switch (overwrite_) {
         case TOverwriteType::owAlways: return true;
         case TOverwriteType::owNever: return false;
         case TOverwriteType::owVersion: return CompareVersions(newVersion(), FileVersionOf(target)) == 1;
-        case TOverwriteType::owDate: return existingDate() < newDate();
+        case TOverwriteType::owDate: return existingDate() < Stored(newDate());
         case TOverwriteType::owVersionDate:
             switch (CompareVersions(newVersion(), FileVersionOf(target))) {
                 case 1: return true;
                 case 2: return false;
-                default: return existingDate() < newDate();
+                default: return existingDate() < Stored(newDate());
             }
     }
     throw Exception("Overwrite flag is not in [owNever,owAlways,owVersion,owDate,owVersionDate]");

@@ -39,3 +39,11 @@ lsrcs=("$here"/localisation/*.cpp "$here"/framework/*.cpp "$here"/framework/ui/*
 clang++ "${flags[@]}" "$here/fuzz/fuzz_parsestrings.cpp" "${lsrcs[@]}" -o "$out/fuzz_parsestrings"
 cp "$here"/tests/data/localisation/*.txt "$out/corpus-parsestrings/"
 echo "built $out/fuzz_parsestrings"
+
+# Archives: header tables and extraction (the engine, the version reader, zlib).
+mkdir -p "$out/corpus-archive"
+asrcs=("$here"/archive/*.cpp "$here"/registration/*.cpp "$here"/framework/*.cpp "$here"/framework/ui/*.cpp
+       "$here"/framework/ui/host/*.cpp "$here"/platform/*.cpp "$here"/platform/host/*.cpp)
+clang++ "${flags[@]}" "$here/fuzz/fuzz_archive.cpp" "${asrcs[@]}" -lz -o "$out/fuzz_archive"
+cp "$here"/fuzz/corpus/archive/* "$out/corpus-archive/"
+echo "built $out/fuzz_archive"
