@@ -12,6 +12,7 @@
 
 #include "com_servers.h"
 #include "framework/forms.h"
+#include "framework/startup.h"
 #include "install/routines_SystemRegistration.h"
 #include "localisation/cmp_TTranslator.h"
 #include "platform/files.h"
