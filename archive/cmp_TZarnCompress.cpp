@@ -9,6 +9,7 @@
 
 #include "framework/dialogs.h"
 #include "framework/forms.h"
+#include "framework/paths.h"
 #include "platform/files.h"
 #include "registration/cmp_TVersion.h"
 
@@ -19,25 +20,6 @@ TZarnCompress* SharedCompress = nullptr;
 
 namespace {
 
-// Path texts. (The shell unit has the same helpers; the engine sits below it.)
-std::string AddBackslash(const std::string& s) { return s.empty() || s.back() == '\\' ? s : s + '\\'; }
-std::string DropBackslash(const std::string& s) {
-    return !s.empty() && s.back() == '\\' ? s.substr(0, s.size() - 1) : s;
-}
-// Folder part with its separator, and the name after it.
-std::string FolderOf(const std::string& path) {
-    std::size_t p = path.find_last_of("\\:");
-    return p == std::string::npos ? std::string() : path.substr(0, p + 1);
-}
-std::string NameOf(const std::string& path) {
-    std::size_t p = path.find_last_of("\\:");
-    return p == std::string::npos ? path : path.substr(p + 1);
-}
-std::string ChangeExt(const std::string& path, const std::string& ext) {
-    std::size_t p = path.find_last_of(".\\:");
-    if (p == std::string::npos || path[p] != '.') return path + ext;
-    return path.substr(0, p) + ext;
-}
 // The file part of a name that may come from an archive: whatever any separator
 // Windows knows ("\", "/", ":") leaves in front goes.
 std::string PlainNameOf(const std::string& name) {
@@ -62,18 +44,6 @@ bool IsPlainFileName(const std::string& name) {
         if ((d >= '0' && d <= '9') || d == 0xB9 || d == 0xB2 || d == 0xB3) return false;
     }
     return true;
-}
-
-// Creates `folder` and every missing parent, top down; EInOutError when one cannot be made.
-void CreateFolderPath(const std::string& folder) {
-    std::string dir = DropBackslash(folder);
-    if (dir.size() < 3 || platform::DirectoryExists(dir)) return;
-    std::string parent = DropBackslash(FolderOf(dir));
-    if (parent != dir) CreateFolderPath(parent);
-    if (!platform::CreateDirectory(dir) && !platform::DirectoryExists(dir)) {
-        platform::DWORD code = platform::GetLastError();
-        throw EInOutError(Format("I/O error %d", {(long long)code}), code);
-    }
 }
 
 // Sums of the 32-bit statistics wrap as the record's fields do.
@@ -229,7 +199,7 @@ void TZarnCompress::SetCompressedFile(const std::string& value) {
     if (headersLoaded_) {
         if (fileHeaders_->MultiDisk != 0) {
             // The disk files of one archive differ only in their extension.
-            if (!SameText(ChangeExt(compressedFile_, ".1"), ChangeExt(value, ".1"))) headersLoaded_ = false;
+            if (!SameText(ChangeFileExt(compressedFile_, ".1"), ChangeFileExt(value, ".1"))) headersLoaded_ = false;
         } else if (!SameText(value, headerSource_)) {
             // Another archive (a name that a disk prompt changed and the caller sets
             // back is still the same one).
@@ -363,7 +333,7 @@ void TZarnCompress::Compress(TlzhCommand command) {
             archive.Close();
             filesToProcess_->Clear();
         });
-        CreateFolderPath(FolderOf(compressedFile_));
+        ForceDirectories(ExtractFilePath(compressedFile_));
         const bool append = command == TlzhCommand::lzcOnlyAdd && platform::FileExists(compressedFile_);
         if (!(append ? archive.Open(compressedFile_, ReadWrite, ShareAll, platform::OpenExisting)
                      : archive.Open(compressedFile_, ReadWrite, 0, platform::CreateAlways)))
@@ -526,7 +496,7 @@ std::string TZarnCompress::ExtractTarget() {
         const std::string stored = currentHeader_->Record.FileName();
         throw EZCUnsafeFileName(DestName == PlainNameOf(stored) ? stored : given);
     }
-    return AddBackslash(extractDirectory_) + DestName;
+    return AddTrailingBackslash(extractDirectory_) + DestName;
 }
 
 void TZarnCompress::ExtractOne(const std::string& target) {
@@ -537,7 +507,7 @@ void TZarnCompress::ExtractOne(const std::string& target) {
     });
     OpenDiskFile(record.FirstDisk() == 0 ? 1 : record.FirstDisk(), compressedFile_);
     currentDisk_ = record.FirstDisk();
-    CreateFolderPath(FolderOf(target));
+    ForceDirectories(ExtractFilePath(target));
     if (!dest_->Open(target, ReadWrite, 0, platform::CreateAlways)) throw EZCCouldNotCreateFile(target);
     const std::int64_t start = std::int64_t(offset_) + record.DataStart();
     readPosition_ = start;
@@ -558,13 +528,14 @@ void TZarnCompress::ExtractOne(const std::string& target) {
 void TZarnCompress::OpenDiskFile(int diskNumber, std::string& fileName) {
     for (int attempt = 0; attempt < 4; ++attempt) {
         source_->Close();
-        if (fileHeaders_->MultiDisk != 0) fileName = ChangeExt(fileName, std::string(".").append(IntToStr(diskNumber)));
+        if (fileHeaders_->MultiDisk != 0)
+            fileName = ChangeFileExt(fileName, std::string(".").append(IntToStr(diskNumber)));
         bool exists = platform::FileExists(fileName);
         if (!exists) {
             if (!OnNewDisk) throw Exception("Could not open the correct disk file " + IntToStr(diskNumber));
-            std::string path = DropBackslash(FolderOf(fileName));
+            std::string path = RemoveTrailingBackslash(ExtractFilePath(fileName));
             OnNewDisk(this, diskNumber, path);
-            fileName = AddBackslash(path) + NameOf(fileName);
+            fileName = AddTrailingBackslash(path) + ExtractFileName(fileName);
             exists = platform::FileExists(fileName);
         }
         if (exists) {
@@ -700,8 +671,8 @@ bool TZarnCompress::ShouldOverwrite(const std::string& target, const std::functi
 void TZarnCompress::CopyFile(const std::string& source, const std::string& dest) {
     abort_ = false;
     offset_ = 0;
-    extractDirectory_ = FolderOf(dest);
-    DestName = NameOf(dest);
+    extractDirectory_ = ExtractFilePath(dest);
+    DestName = ExtractFileName(dest);
     // The name applies to this copy only.
     Finally clearName([&] { DestName.clear(); });
     TlzhFileStats stats;
@@ -720,7 +691,7 @@ void TZarnCompress::CopyFile(const std::string& source, const std::string& dest)
             });
         if (write && OnReplace) {
             OnReplace(this, stats);
-            target = AddBackslash(extractDirectory_) + NameOf(DestName);
+            target = AddTrailingBackslash(extractDirectory_) + ExtractFileName(DestName);
         }
     }
     if (SkipFile || !write) return;

@@ -171,7 +171,8 @@ void BM_InflateLoop(benchmark::State& state) {
     TFileHeaders* headers = g_engine->FileHeaders();
     if (g_engine->FileCount() != int(g_files.size())) state.SkipWithError("no archive");
     for (auto _ : state) {
-        platform::Handle in = platform::CreateFile("C:\\BENCH\\bench.arc", platform::GenericRead, 3, platform::OpenExisting);
+        platform::Handle in =
+            platform::CreateFile("C:\\BENCH\\bench.arc", platform::GenericRead, 3, platform::OpenExisting);
         for (int i = 0; i < headers->Count(); ++i) {
             const TFileHeaderRecord& r = headers->GetFileHeaders(i)->Record;
             InflateLoop(in, r.DataStart(), r.CompressedSize(), kOut + "\\" + NameOf(r.FileName()));

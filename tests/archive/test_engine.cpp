@@ -15,7 +15,9 @@ struct Recorder {
     std::vector<TlzhFileStats> status;
     explicit Recorder(TZarnCompress& e) {
         auto rec = [this](const char* what) {
-            return [this, what](TZarnCompress*, const TlzhFileStats& s) { events.push_back(what + (":" + s.FileName)); };
+            return [this, what](TZarnCompress*, const TlzhFileStats& s) {
+                events.push_back(what + (":" + s.FileName));
+            };
         };
         e.OnBeforeAdding = rec("before-add");
         e.OnAfterAdding = rec("after-add");
