@@ -1,0 +1,46 @@
+// zarc's program: the commands on the process's own standard streams.
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "platform/system.h"
+#include "platform/terminal.h"
+#include "tools/zarc/zarc.h"
+
+namespace {
+
+class ProcessConsole : public zarc::Console {
+public:
+    void Out(const std::string& text) override { std::fwrite(text.data(), 1, text.size(), stdout); }
+    void Err(const std::string& text) override {
+        std::fflush(stdout);
+        std::fwrite(text.data(), 1, text.size(), stderr);
+        std::fflush(stderr);
+    }
+    bool OutIsTerminal() override { return platform::terminal::IsTerminal(platform::terminal::StdStream::Output); }
+    int Columns() override { return platform::terminal::Columns(platform::terminal::StdStream::Output); }
+    void RewindLines(int lines) override {
+        std::fflush(stdout);
+        platform::terminal::RewindLines(platform::terminal::StdStream::Output, lines);
+    }
+    bool ReadLine(std::string& line) override {
+        std::fflush(stdout);
+        if (!std::getline(std::cin, line)) return false;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        return true;
+    }
+    bool Interrupted() override { return platform::terminal::InterruptRequested(); }
+    unsigned long Ticks() override { return platform::GetTickCount(); }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    platform::terminal::CatchInterrupt();
+    ProcessConsole console;
+    const int code = zarc::Run(args, console);
+    std::fflush(stdout);
+    return code;
+}
