@@ -69,7 +69,9 @@ void ReplaceFile(const std::string& from, const std::string& to) {
     throw Exception(ErrorText("Could not put the new file in the place of", to));
 }
 
-std::string DiskFileName(const std::string& name, int disk) { return ChangeFileExt(name, "." + std::to_string(disk)); }
+std::string DiskFileName(const std::string& name, int disk) {
+    return ChangeFileExt(name, std::string(".").append(std::to_string(disk)));
+}
 
 std::string ResolveArchive(const std::string& name) {
     if (platform::FileExists(name)) return name;

@@ -77,7 +77,9 @@ std::string Progress::Bar(double fraction, int width) const {
     const int full = int(fraction * width + 0.5);
     char pct[8];
     std::snprintf(pct, sizeof pct, "%3d%%", int(fraction * 100));
-    return "[" + std::string(std::size_t(full), '#') + std::string(std::size_t(width - full), '.') + "] " + pct;
+    std::string bar(1, '[');
+    bar.append(std::size_t(full), '#').append(std::size_t(width - full), '.').append("] ").append(pct);
+    return bar;
 }
 
 void Progress::Erase() {
