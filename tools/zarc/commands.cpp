@@ -132,8 +132,15 @@ private:
         if (c_.Interrupted()) engine_.SetAbort(true);
     }
 
-    // Asks for the folder of a missing disk; false when standard input has no answer.
+    // Finds the folder of a missing disk: a folder where an earlier disk of the set was
+    // found, or else the answer to a question; false when standard input has no answer.
     bool AskForDisk(int disk, const std::string& fileName, std::string& folder) {
+        for (const std::string& known : diskFolders_) {
+            if (platform::FileExists(Join(known, fileName))) {
+                folder = known;
+                return true;
+            }
+        }
         progress_.End();
         c_.Err("zarc: disk " + std::to_string(disk) + " (" + fileName + ") is not in " + DisplayPath(folder) +
                ".\nType the folder that holds it, or press Enter to look there again: ");
@@ -144,6 +151,8 @@ private:
         }
         line = Trim(line);
         if (!line.empty()) folder = RemoveTrailingBackslash(FullPath(CommandLinePath(line)));
+        if (std::find(diskFolders_.begin(), diskFolders_.end(), folder) == diskFolders_.end())
+            diskFolders_.push_back(folder);
         return true;
     }
 
@@ -153,6 +162,7 @@ private:
     // set when that is what exists).
     std::string OpenArchive() {
         const std::string path = ResolveArchive(ArchivePath());
+        diskFolders_.push_back(RemoveTrailingBackslash(ExtractFilePath(path)));
         engine_.SetCompressedFile(path);
         engine_.FileCount();
         return path;
@@ -677,6 +687,8 @@ private:
     const Options& o_;
     TZarnCompress engine_;
     Progress progress_;
+    // Where disks of the set were found.
+    std::vector<std::string> diskFolders_;
 };
 
 }  // namespace
