@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "framework/formreader.h"
+#include "platform/registry.h"
+#include "registration/routines_RegistryWriter.h"
 #include "tests/install/file_fixture.h"
 
 using namespace zarn::test;
@@ -296,6 +298,121 @@ TEST_F(PassTest, WithoutDiskHandlersTheFileAsksForTheDisk) {
     f->EngineNewDisk(SharedCompress, 3, path);
     EXPECT_EQ(Ui().Boxes().size(), 2u);
     EXPECT_EQ(path, "A:");
+}
+
+TEST_F(PassTest, ListenersHearTheNotificationsOfTheGroupAndOfTheFile) {
+    TInstallFileGroup* g = Group("G");
+    TInstallFile* f = File(g, "F", "f.txt", "new");
+    g->CompressFiles(false);
+    Write(Path("dest\\f.txt"), "old");
+    std::vector<std::string> log;
+    (new TRecorder(owner, &log, 9000, "OfGroup"))->SetContainer(g);
+    (new TRecorder(owner, &log, 9000, "OfFile"))->SetContainer(f);
+    g->Process();
+    EXPECT_EQ(log, (std::vector<std::string>{
+                       "OfGroup hears eccBeforeProcess from G",
+                       "OfGroup hears InstallTypeDialog from G",
+                       "OfGroup hears eccBeforeInstallFileGroup from G",
+                       "OfFile hears eccBeforeProcess from F",
+                       "OfFile hears InstallTypeDialog from F",
+                       "OfFile hears ReplacingFile from F",
+                       "OfGroup hears ReplacingFile from G",
+                       "OfFile hears CopyingFile from F",
+                       "OfGroup hears CopyingFile from G",
+                       "OfFile hears CopyingFile from F",
+                       "OfGroup hears CopyingFile from G",
+                       "Install OfFile",
+                       "OfFile hears DoneCopyingFiles from F",
+                       "OfFile hears eccAfterProcess from F",
+                       "Install OfGroup",
+                       "OfGroup hears DoneCopyingFiles from G",
+                       "OfGroup hears eccAfterProcess from G",
+                   }));
+    // A group takes its install files with it, and only those.
+    delete g;
+    EXPECT_EQ(owner->FindComponent("F"), nullptr);
+    EXPECT_NE(owner->FindComponent("OfGroup"), nullptr);
+}
+
+TEST_F(PassTest, APassThatFinishesIsNotReportedAsAborted) {
+    // The group's last helper is a sub-group, whose pass ends by setting the stop
+    // request, and an earlier operation left the request set as well.
+    TInstallFileGroup* g = Group("G");
+    TInstallFileGroup* sub = Group("Sub");
+    sub->SetContainer(g);
+    File(sub, "F", "f.txt", "text");
+    g->CompressFiles(false);
+    std::vector<std::string> closed;
+    for (TInstallFileGroup* x : {g, sub})
+        x->OnCloseCopyFileDlg = [&](TInstallContainer* c, bool aborted) {
+            closed.push_back(c->Name() + (aborted ? " aborted" : " done"));
+        };
+    ASSERT_TRUE(SharedCompress->Abort());
+    g->Process();
+    EXPECT_EQ(closed, (std::vector<std::string>{"Sub done", "G done"}));
+    EXPECT_EQ(Read(Path("dest\\f.txt")), "text");
+}
+
+// An install file that tells which cursor the screen showed when its archive was read.
+class TCursorProbe : public TInstallFile {
+public:
+    using TInstallFile::TInstallFile;
+    void ReadArchiveInfo() override {
+        seen = Screen->Cursor();
+        TInstallFile::ReadArchiveInfo();
+    }
+    TCursor seen = crDefault;
+};
+
+TEST_F(PassTest, ReadingArchiveInformationShowsTheHourglassAndRestoresTheCursor) {
+    InitApplication();
+    TInstallFileGroup* g = Group("G", "missing.zrn");
+    auto* probe = new TCursorProbe(owner);
+    probe->SetIncludeFromDir(Path("src"));
+    probe->SetFileName("f.txt");
+    probe->SetContainer(g);
+    Screen->SetCursor(crArrow);
+    EXPECT_THROW(g->ReadArchiveInfo(), EZCCouldNotOpenCompressedFile);
+    EXPECT_EQ(probe->seen, crHourGlass);
+    EXPECT_EQ(Screen->Cursor(), crArrow);
+    Screen->SetCursor(crDefault);
+}
+
+TEST_F(PassTest, AnInstalledFileIsRegisteredAfterItIsExtracted) {
+    const char* const helpKey = "\\SOFTWARE\\Microsoft\\Windows\\Help";
+    TInstallFileGroup* g = Group("G");
+    TInstallFile* f = File(g, "Help", "readme.cnt", "contents");
+    f->SetUpdateDLLCounter(true);
+    g->CompressFiles(false);
+    for (int i = 0; i < 3; ++i) g->Process();
+    std::string helpDir;
+    ReadRegString(4, helpKey, "README.CNT", helpDir, "");
+    EXPECT_EQ(helpDir, Path("dest"));
+    platform::KeyHandle key;
+    ASSERT_EQ(platform::RegOpenKey(platform::HKeyLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs",
+                                   platform::KeyAllAccess, key.receive()),
+              0);
+    platform::DWORD count = 0;
+    EXPECT_EQ(platform::RegGetDword(key.get(), Path("dest\\readme.cnt"), count), 0);
+    EXPECT_EQ(count, 3u);
+
+    // A repository that must register and cannot ends the installation after the file
+    // was written and the counts were taken.
+    f->Repository()->CBuilder()->SetRegisterIt(true);
+    f->Repository()->CBuilder()->SetRaiseExceptionOnFailure(true);
+    platform::DeleteFile(Path("dest\\readme.cnt"));
+    std::string m = Message([&] { g->Process(); });
+    EXPECT_EQ(m.rfind("Could find the object repository", 0), 0u) << m;
+    EXPECT_TRUE(platform::FileExists(Path("dest\\readme.cnt")));
+    EXPECT_EQ(f->State(), TInstallFileState::ifsNone);
+    EXPECT_EQ(platform::RegGetDword(key.get(), Path("dest\\readme.cnt"), count), 0);
+    EXPECT_EQ(count, 4u);
+
+    platform::RegDeleteValue(key.get(), Path("dest\\readme.cnt"));
+    platform::KeyHandle help;
+    if (platform::RegOpenKey(platform::HKeyLocalMachine, std::string(helpKey).substr(1), platform::KeyAllAccess,
+                             help.receive()) == 0)
+        platform::RegDeleteValue(help.get(), "README.CNT");
 }
 
 // A form holding a product: a group with a plain file, a file with a version resource
