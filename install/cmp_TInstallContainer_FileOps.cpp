@@ -80,10 +80,15 @@ TInstallFile::~TInstallFile() {
     // The engine keeps the handlers of the files that used it last: none may outlive its
     // file.
     if (!SharedCompress) return;
-    if (engineHandlers.aborted == this) SharedCompress->OnAborted = nullptr, engineHandlers.aborted = nullptr;
-    if (engineHandlers.newDisk == this) SharedCompress->OnNewDisk = nullptr, engineHandlers.newDisk = nullptr;
-    if (engineHandlers.replace == this) SharedCompress->OnReplace = nullptr, engineHandlers.replace = nullptr;
-    if (engineHandlers.status == this) SharedCompress->OnStatus = nullptr, engineHandlers.status = nullptr;
+    auto release = [this](TInstallFile*& owner, auto& handler) {
+        if (owner != this) return;
+        handler = nullptr;
+        owner = nullptr;
+    };
+    release(engineHandlers.aborted, SharedCompress->OnAborted);
+    release(engineHandlers.newDisk, SharedCompress->OnNewDisk);
+    release(engineHandlers.replace, SharedCompress->OnReplace);
+    release(engineHandlers.status, SharedCompress->OnStatus);
 }
 
 void TInstallFile::SetEngineHandlers(bool aborted, bool newDisk, bool replace, bool status) {

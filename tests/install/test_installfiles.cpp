@@ -386,4 +386,20 @@ TEST_F(InstallFileTest, WritingStateRunsTheOperationAndReturnsToNone) {
     EXPECT_EQ(g->State(), TFileContainerState::fcsNone);
 }
 
+TEST_F(InstallFileTest, TheEngineKeepsNoHandlerOfAFileThatIsGone) {
+    TInstallFileGroup* g = Group("G");
+    TInstallFile* a = File(g, "A", "a.txt", "a");
+    TInstallFile* b = File(g, "B", "b.txt", "b");
+    g->CompressFiles(false);
+    a->SetState(TInstallFileState::ifsInstall);  // all four handlers are A's
+    b->CompressFile();                             // status and abort are B's now
+    delete a;
+    EXPECT_FALSE(SharedCompress->OnNewDisk);
+    EXPECT_FALSE(SharedCompress->OnReplace);
+    EXPECT_TRUE(SharedCompress->OnStatus);
+    delete b;
+    EXPECT_FALSE(SharedCompress->OnStatus);
+    EXPECT_FALSE(SharedCompress->OnAborted);
+}
+
 }  // namespace
