@@ -406,7 +406,8 @@ protected:
     std::unique_ptr<TStringList> description_;
     std::string groupName_;
     TFileContainerState state_ = TFileContainerState::fcsNone;
-    // The engine's stop request as the last install pass of this container left it.
+    // Whether the last install pass of this container was stopped (the engine's stop
+    // request as the pass found it at its end).
     bool lastPassAborted_ = false;
 };
 
@@ -556,9 +557,7 @@ public:
     std::string RepositoryDestName() const override;
 
 private:
-    bool IsDLLKind(TInstallFileType type) const;
-    // The file's container as a file container (nil when it has none or another kind).
-    TFileContainer* FileContainer() const;
+    static bool IsDLLKind(TInstallFileType type);
     // Raises EAIIFDuplicateFileInGroup when another file of the container has that source.
     void CheckNoDuplicate(TInstallContainer* container, const std::string& sourcePath) const;
     // The registration presets that follow the file's name.

@@ -117,9 +117,7 @@ std::string TInstallFile::SourcePath() const { return AddTrailingBackslash(inclu
 
 std::string TInstallFile::DestPath() { return AddTrailingBackslash(GetDestDir()) + destName_; }
 
-bool TInstallFile::IsDLLKind(TInstallFileType type) const { return type != IFT::iftNormal; }
-
-TFileContainer* TInstallFile::FileContainer() const { return dynamic_cast<TFileContainer*>(container_); }
+bool TInstallFile::IsDLLKind(TInstallFileType type) { return type != IFT::iftNormal; }
 
 void TInstallFile::CheckNoDuplicate(TInstallContainer* container, const std::string& sourcePath) const {
     auto* files = dynamic_cast<TFileContainer*>(container);
