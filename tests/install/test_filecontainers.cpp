@@ -122,7 +122,8 @@ TEST_F(PassTest, AnIdleContainerSwallowsItsFilesEvents) {
 
 TEST_F(PassTest, InformationEventsCheckTheirParameters) {
     TInstallFileGroup* g = Group("G");
-    TInstallFile* f = File(g, "F", "f.txt", "text");
+    TInstallFile* f = File(g, "F", "f.txt", "12345678");
+    g->CopyFiles();  // the totals of the last pass stay: 8 of 8 bytes
     std::string message;
     g->OnBeforeProcess = [&](TInstallContainer*) {
         TFileStatusParameter p;
@@ -148,6 +149,19 @@ TEST_F(PassTest, InformationEventsCheckTheirParameters) {
                   "The ParameterObject is Nil in the DoInformationEventControl method of the TFileContainer");
         EXPECT_EQ(send("eieReplaceInstallFile", &p), "DoInformationEventControl parameter is not TInstallFile");
         EXPECT_EQ(send("eieSomethingElse", nullptr), "(nothing raised)");
+        // A file beyond the counted ones drives the figure past 100, rounded to even.
+        TList good;
+        good.Add(f);
+        good.Add(&p);
+        p.BytesDone = 1;
+        p.FilePercentDone = 13;
+        int seen = -1;
+        g->OnStatus = [&](TInstallFile*, int file, int total) { seen = file * 1000 + total; };
+        EXPECT_EQ(send("eieCopyingFile", &good), "(nothing raised)");
+        EXPECT_EQ(p.TotalDone, 9);
+        EXPECT_EQ(p.TotalPercentDone, 112);  // 112.5
+        EXPECT_EQ(seen, 13112);
+        g->OnStatus = nullptr;
         message = "checked";
     };
     g->CopyFiles();
