@@ -367,6 +367,19 @@ TEST_F(PassTest, APassThatFinishesIsNotReportedAsAborted) {
     EXPECT_EQ(Read(Path("dest\\f.txt")), "text");
 }
 
+TEST_F(PassTest, ACancelDuringASmallFilesOnlyBlockStopsTheInstallation) {
+    TInstallFileGroup* g = Group("G");
+    File(g, "A", "a.txt", "small");
+    File(g, "B", "b.txt", "small too");
+    g->CompressFiles(false);
+    g->OnStatus = [&](TInstallFile*, int, int) { SharedCompress->SetAbort(true); };
+    bool aborted = false;
+    g->OnCloseCopyFileDlg = [&](TInstallContainer*, bool wasAborted) { aborted = wasAborted; };
+    EXPECT_THROW(g->Process(), EAIUserAbort);
+    EXPECT_TRUE(aborted);
+    EXPECT_FALSE(platform::FileExists(Path("dest\\b.txt")));
+}
+
 // An install file that tells which cursor the screen showed when its archive was read.
 class TCursorProbe : public TInstallFile {
 public:
