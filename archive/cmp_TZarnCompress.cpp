@@ -529,6 +529,9 @@ void TZarnCompress::ExtractOne(const std::string& target) {
     readPosition_ = start;
     readable_ = start >= 0 && source_->stream->Seek(start, TSeekOrigin::soBeginning) == start;
     const bool ended = InflateCurrent();
+    // A stop requested while the last block was reported is seen here, as the empty pass
+    // after that block would see it; otherwise it would be lost with the file done.
+    if (abort_) throw EZCStop();
     FileStats.Finished = true;
     if (OnStatus) OnStatus(this, FileStats);
     FileStats.Finished = false;
