@@ -25,8 +25,6 @@ namespace zarc {
 
 namespace {
 
-constexpr platform::DWORD ShareAll = platform::FileShareRead | platform::FileShareWrite;
-
 // Ctrl+C: the run ends at the next safe point.
 struct Stopped {
     std::string what;  // what was left behind, for the message
@@ -348,10 +346,11 @@ private:
         // it is stored under.
         TlzhCommand command = existed ? TlzhCommand::lzcOnlyAdd : TlzhCommand::lzcOverwrite;
         engine_.SetCompressedFile(temp);
-        for (std::size_t i = 0; i < entries.size() || (i == 0 && entries.empty());) {
+        std::size_t i = 0;
+        do {  // once at least: no sources make an empty archive
             std::size_t j = i;
             while (j < entries.size() && SameText(entries[j].root, entries[i].root)) ++j;
-            if (!entries.empty() && !platform::SetCurrentDirectory(entries[i].root))
+            if (i < entries.size() && !platform::SetCurrentDirectory(entries[i].root))
                 throw Exception("Could not open the folder " + entries[i].root);
             batchStart = i;
             for (std::size_t k = i; k < j; ++k) engine_.FilesToProcess()->Add(entries[k].relative);
@@ -359,8 +358,7 @@ private:
             if (aborted || c_.Interrupted()) throw Stopped{o_.archive + " was left as it was"};
             command = TlzhCommand::lzcOnlyAdd;
             i = j;
-            if (entries.empty()) break;
-        }
+        } while (i < entries.size());
         platform::SetCurrentDirectory(savedFolder);
         StoreNames(temp, int(existing.size()), entries);
         progress_.End();
@@ -377,16 +375,12 @@ private:
             temp.clear();
         }
         if (!o_.quiet) {
-            std::int64_t packed = 0;
-            platform::FileHandle h(platform::CreateFile(archive, platform::GenericRead, ShareAll, platform::OpenExisting));
-            if (h) packed = platform::GetFileSize(h.get());
             char line[256];
             std::snprintf(line, sizeof line, "%s %s: %d file%s, %s in %.1f s, %s/s\n",
                           create ? "created" : "added to", placed.c_str(), int(entries.size()),
                           entries.size() == 1 ? "" : "s", SizeText(total).c_str(), progress_.Seconds(),
                           SizeText(std::int64_t(progress_.Rate())).c_str());
             c_.Out(line);
-            (void)packed;
         }
         return ExitOk;
     }
