@@ -1,6 +1,5 @@
 // zarc's program: the commands on the process's own standard streams.
 #include <cstdio>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -24,11 +23,19 @@ public:
         std::fflush(stdout);
         platform::terminal::RewindLines(platform::terminal::StdStream::Output, lines);
     }
+    // C streams only: the C++ ones bring in runtime functions that old msvcrt.dll lacks.
     bool ReadLine(std::string& line) override {
         std::fflush(stdout);
-        if (!std::getline(std::cin, line)) return false;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        return true;
+        line.clear();
+        char buf[512];
+        bool any = false;
+        while (std::fgets(buf, sizeof buf, stdin)) {
+            any = true;
+            line += buf;
+            if (!line.empty() && line.back() == '\n') break;
+        }
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+        return any;
     }
     bool Interrupted() override { return platform::terminal::InterruptRequested(); }
     unsigned long Ticks() override { return platform::GetTickCount(); }
