@@ -110,6 +110,15 @@ TEST_F(ZarcTest, CreateAddListTestAndExtractRoundTrip) {
               0);
     EXPECT_EQ(ReadText(Path("flat\\b.bin")), "mine");
     EXPECT_NE(console.out.find("kept"), std::string::npos);
+    // A stored folder that would lead out of the extraction folder: nothing is written.
+    ASSERT_EQ(Zarc({"create", Path("up.arc"), "--as", "C:\\X", Path("extra.txt"), "--as", "C:\\X\\..\\..",
+                    Path("dist\\a.txt")}),
+              0);
+    EXPECT_EQ(Zarc({"extract", Path("up.arc"), "-d", Path("up\\in")}), 1);
+    EXPECT_NE(console.err.find("The stored name C:\\X\\..\\..\\a.txt has a folder that cannot be made below"),
+              std::string::npos)
+        << console.err;
+    EXPECT_FALSE(platform::DirectoryExists(Path("up")));
     EXPECT_EQ(Zarc({"extract", Path("game.arc"), "C:\\NOPE.TXT", "-d", Path("flat")}), 1);
     EXPECT_NE(console.err.find("The following file was not found in the archive: C:\\NOPE.TXT"), std::string::npos);
     EXPECT_FALSE(TempFilesLeft());

@@ -607,6 +607,10 @@ private:
             return out;
         };
 
+        // All of them before anything is written.
+        std::vector<std::string> into;
+        for (int i : selected) into.push_back(targetFolder(i));
+
         std::int64_t total = 0;
         for (int i : selected) total += std::max(table->GetFileHeaders(i)->Record.FileSize(), 0);
         progress_.Begin(total, int(selected.size()));
@@ -647,10 +651,9 @@ private:
         engine_.OnAborted = [&](TObject*) { aborted = true; };
 
         for (std::size_t i = 0; i < selected.size();) {
-            const std::string into = targetFolder(selected[i]);
             std::size_t j = i;
-            while (j < selected.size() && targetFolder(selected[j]) == into) ++j;
-            engine_.SetExtractDirectory(into);
+            while (j < selected.size() && into[j] == into[i]) ++j;
+            engine_.SetExtractDirectory(into[i]);
             for (std::size_t k = i; k < j; ++k)
                 engine_.FilesToProcess()->Add(table->GetFileHeaders(selected[k])->Record.FileName());
             engine_.Extract();
