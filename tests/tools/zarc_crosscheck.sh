@@ -55,7 +55,7 @@ touch -d "2003-01-05 06:07:08" "$f"/* "$f"/sub/*
 # ---- Ctrl+C: the host program stops at the next block and leaves the old archive
 "$zarc" create "$work/old.arc" "$f/sub/small.txt" -q || fail "zarc create of the old archive"
 cp "$work/old.arc" "$work/old.copy"
-python3 -c 'import sys,random; r=random.Random(1); w=[b"abc ",b"install ",b"disk ",b"x\n"]; sys.stdout.buffer.write(b"".join(r.choice(w) for _ in range(20000000)))' >"$work/big.txt"
+python3 -c 'import sys,random; r=random.Random(1); w=[b"abc ",b"install ",b"disk ",b"x\n"]; sys.stdout.buffer.write(b"".join(r.choice(w) for _ in range(6000000)))' >"$work/big.txt"
 "$zarc" create "$work/old.arc" "$f/sub/small.txt" "$work/big.txt" --jobs 1 --level max >"$work/int.log" 2>&1 &
 pid=$!
 for _ in $(seq 1 200); do grep -q "added" "$work/int.log" && break; sleep 0.05; done

@@ -139,7 +139,7 @@ private:
                 return true;
             }
         }
-        progress_.End();
+        progress_.Pause();
         c_.Err("zarc: disk " + std::to_string(disk) + " (" + fileName + ") is not in " + DisplayPath(folder) +
                ".\nType the folder that holds it, or press Enter to look there again: ");
         std::string line;
@@ -519,8 +519,7 @@ private:
                 progress_.Line("  ok       " + r.FileName());
             } else {
                 ++damaged;
-                progress_.End();
-                c_.Out("  DAMAGED  " + r.FileName() + ": " + problem + "\n");
+                progress_.Line("  DAMAGED  " + r.FileName() + ": " + problem, true);
             }
         }
         progress_.End();

@@ -11,7 +11,11 @@ namespace {
 
 class ProcessConsole : public zarc::Console {
 public:
-    void Out(const std::string& text) override { std::fwrite(text.data(), 1, text.size(), stdout); }
+    // Flushed at once: a build log shows each file as it is done.
+    void Out(const std::string& text) override {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fflush(stdout);
+    }
     void Err(const std::string& text) override {
         std::fflush(stdout);
         std::fwrite(text.data(), 1, text.size(), stderr);

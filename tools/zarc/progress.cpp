@@ -53,8 +53,10 @@ void Progress::EndFile() {
     fileSize_ = 0;
 }
 
-void Progress::Line(const std::string& text) {
-    if (quiet_) return;
+void Progress::Pause() { Erase(); }
+
+void Progress::Line(const std::string& text, bool always) {
+    if (quiet_ && !always) return;
     Erase();
     console_.Out(text + "\n");
     Draw(true);

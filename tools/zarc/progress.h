@@ -24,9 +24,11 @@ public:
     void Update(std::int64_t done);
     // The current file is over: its bytes count as done.
     void EndFile();
-    // A line that stays (written above the bars).
-    void Line(const std::string& text);
-    // Removes the bars.
+    // A line that stays (written above the bars); with `always` also under --quiet.
+    void Line(const std::string& text, bool always = false);
+    // Takes the bars off the screen until the next update (before a question).
+    void Pause();
+    // Removes the bars for good.
     void End();
 
     std::int64_t TotalDone() const { return finished_ + current_; }
