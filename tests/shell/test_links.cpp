@@ -11,6 +11,7 @@
 #include "platform/system.h"
 #include "registration/routines_RegistryWriter.h"
 #include "shell/cmp_TInstallShellLink.h"
+#include "shell/cmp_TUninstallEXE.h"
 #include "tests/install/fakes.h"
 
 using namespace zarn::test;
@@ -394,7 +395,7 @@ TEST_F(LinkTest, ShortcutFailuresAreClearAndWriteNothing) {
 }
 
 TEST_F(LinkTest, ALinkToTheUninstallProgramNeedsAMainInstallObject) {
-    auto* uninstall = new TFakeUninstallEXE(owner);
+    auto* uninstall = new TUninstallEXE(owner);
     uninstall->SetName("Uninst");
     uninstall->SetDestName("UNINST.EXE");
     uninstall->SetDestDir("C:\\Demo");
