@@ -191,10 +191,7 @@ void TSampleForm::RunInstallation() {
     SampleInstall->SetDestDirType(TPathSpecifiers::ddAbsolute);
     SampleInstall->SetDestDir(RemoveTrailingBackslash(Trim(FolderEdit->Text())));
 
-    // The compress pass only adds to an archive that is there: start from a fresh one.
-    const std::string archive = SampleFiles->GetArchiveFile();
-    if (platform::FileExists(archive) && !platform::DeleteFile(archive))
-        throw Exception(Format(Tr("Cannot delete the old archive %s"), {archive}));
+    // The group writes a new archive in place of the old one (its AddToArchive).
     SampleProgressForm->Start(Tr("Building the archive"));
     SampleFiles->CompressFiles(false);
 

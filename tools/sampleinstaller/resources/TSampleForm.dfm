@@ -76,7 +76,7 @@ object SampleForm: TSampleForm
       '10;This Windows cannot load the COM server: it was installed without registering its class.'
       '11;Restart Windows to complete the installation.'
       '12;The installation failed: %s'
-      '13;Cannot delete the old archive %s'
+      '13;Cannot delete archive file %s'
       '14;Installation aborted by the user')
     lgGerman.Strings = (
       '1;Zarn Sample - Installation'
@@ -91,7 +91,7 @@ object SampleForm: TSampleForm
       '10;Dieses Windows kann den COM-Server nicht laden: er wurde installiert, ohne seine Klasse zu registrieren.'
       '11;Starten Sie Windows neu, um die Installation abzuschlie'#223'en.'
       '12;Die Installation ist fehlgeschlagen: %s'
-      '13;Das alte Archiv %s kann nicht gel'#246'scht werden'
+      '13;Die Archivdatei %s kann nicht gel'#246'scht werden'
       '14;Installation durch den Benutzer abgebrochen')
   end
   object SampleInstall: TSampleInstall
