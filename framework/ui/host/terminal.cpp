@@ -129,7 +129,7 @@ bool TTerminalBackend::FireDueTimer(double upTo) {
     if (!next) return false;
     if (!interactive_) virtualNow_ = std::max(virtualNow_, when);
     due_[next] = Now() + next->Interval();
-    DispatchEvent([next] { next->Timer(); });
+    DispatchInput([next] { next->Timer(); });
     return true;
 }
 
@@ -228,10 +228,10 @@ void TTerminalBackend::RunCommand(const std::string& line) {
         if (!e) return error("no edit \"" + name + "\"");
         if (!e->CanReceiveInput() || e->ReadOnly()) return error("\"" + name + "\" takes no input now");
         e->SetFocus();
-        if (!e->Text().empty()) DispatchEvent([e] { e->SetText(""); });
+        if (!e->Text().empty()) DispatchInput([e] { e->SetText(""); });
         for (char ch : text) {
             bool ok = true;
-            DispatchEvent([&] { ok = e->TypeChar(ch); });
+            DispatchInput([&] { ok = e->TypeChar(ch); });
             if (!ok) return error("\"" + name + "\" is full");
         }
     } else if (SameText(cmd, "key")) {
@@ -250,7 +250,7 @@ void TTerminalBackend::RunCommand(const std::string& line) {
         long long i = -1;
         if (!g || !TryStrToInt(idx, i) || i < 0 || i >= g->Items()->Count() || !g->CanReceiveInput())
             return error("cannot select \"" + rest + "\"");
-        DispatchEvent([&] { g->SetItemIndex(int(i)); });
+        DispatchInput([&] { g->SetItemIndex(int(i)); });
     } else if (SameText(cmd, "wait")) {
         if (rest.empty()) {
             SyncTimers();
