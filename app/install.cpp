@@ -4,6 +4,7 @@
 
 #include "framework/dialogs.h"
 #include "platform/files.h"
+#include "platform/handles.h"
 #include "platform/system.h"
 
 TInstallForm* InstallForm = nullptr;
@@ -35,22 +36,6 @@ const char* const GlQuakeCaches[] = {
     "..\\id1\\glquake\\bolt2.ms2",    "..\\id1\\glquake\\bolt3.ms2",    "..\\id1\\glquake\\invulner.ms2",
     "..\\id1\\glquake\\laser.ms2",    "..\\id1\\glquake\\quaddama.ms2", "..\\id1\\glquake\\backpack.ms2",
     "..\\id1\\glquake\\lavaball.ms2",
-};
-
-// An open file handle, closed on every way out.
-class FileHandle {
-public:
-    explicit FileHandle(platform::Handle h) : h_(h) {}
-    ~FileHandle() {
-        if (h_ != platform::InvalidHandle) platform::CloseHandle(h_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool Valid() const { return h_ != platform::InvalidHandle; }
-    platform::Handle Get() const { return h_; }
-
-private:
-    platform::Handle h_;
 };
 
 bool IsDiskFull(platform::DWORD error) {
@@ -145,29 +130,29 @@ void TInstallForm::Install() {
 
 bool TInstallForm::CopyOneFile(const std::string& relativePath) {
     // The source is opened by its relative path, against the current folder (SourceDir).
-    FileHandle source(platform::CreateFile(relativePath, platform::GenericRead, platform::FileShareRead,
-                                           platform::OpenExisting));
-    if (!source.Valid()) {
+    platform::FileHandle source(
+        platform::CreateFile(relativePath, platform::GenericRead, platform::FileShareRead, platform::OpenExisting));
+    if (!source) {
         std::string sep = !SourceDir.empty() && SourceDir.back() == '\\' ? "" : "\\";
         PlainBox("Error opening file: " + SourceDir + sep + relativePath);
         return false;
     }
     const std::string destPath = InstallDir + relativePath;
-    FileHandle dest(platform::CreateFile(destPath, platform::GenericWrite, 0, platform::CreateAlways));
-    if (!dest.Valid()) {
+    platform::FileHandle dest(platform::CreateFile(destPath, platform::GenericWrite, 0, platform::CreateAlways));
+    if (!dest) {
         PlainBox("Error creating file: " + destPath);
         return false;
     }
-    const platform::DWORD size = platform::GetFileSize(source.Get());
+    const platform::DWORD size = platform::GetFileSize(source.get());
     char buffer[BlockSize];
     for (;;) {
         platform::DWORD read = 0;
-        if (!platform::ReadFile(source.Get(), buffer, BlockSize, read)) {
+        if (!platform::ReadFile(source.get(), buffer, BlockSize, read)) {
             PlainBox("Error copying file: " + relativePath);
             return false;
         }
         platform::DWORD written = 0;
-        bool ok = read == 0 || platform::WriteFile(dest.Get(), buffer, read, written);
+        bool ok = read == 0 || platform::WriteFile(dest.get(), buffer, read, written);
         if (!ok && !IsDiskFull(platform::GetLastError())) {
             PlainBox("Error copying file: " + relativePath);
             return false;
@@ -176,7 +161,7 @@ bool TInstallForm::CopyOneFile(const std::string& relativePath) {
             PlainBox("Unable to write to disk.\r\n\nProbable cause: destination disk full");
             return false;
         }
-        const platform::DWORD position = platform::SetFilePointer(source.Get(), 0, platform::FileCurrent);
+        const platform::DWORD position = platform::SetFilePointer(source.get(), 0, platform::FileCurrent);
         // An empty file is complete at once.
         int percent = size == 0 || size == platform::InvalidFileSize
                           ? 100

@@ -2,14 +2,14 @@
 
 #include "app/install.h"
 #include "app/main.h"
-#include "framework/controls.h"
 #include "framework/resources.h"
+#include "framework/startup.h"
 #include "install/cmp_TInstallContainer.h"
+#include "install/routines_Destinations.h"
 #include "localisation/cmp_TTranslator.h"
 #include "registration/cmp_TVersion.h"
 #include "shell/cmp_TInstallShellLink.h"
 #include "shell/cmp_TProgramManager.h"
-#include "shell/routines_SystemFolders.h"
 
 namespace setupapp {
 

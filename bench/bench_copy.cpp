@@ -19,6 +19,7 @@
 #include "framework/forms.h"
 #include "framework/ui/headless.h"
 #include "platform/files.h"
+#include "platform/handles.h"
 #include "platform/testenv.h"
 #include "tools/mksample/samplefiles.h"
 
@@ -30,16 +31,15 @@ const std::string kLoopDest = "C:\\BENCH\\loop\\";
 const std::string kSetupDest = "C:\\BENCH\\setup\\";
 
 void PlainCopy(const std::string& rel, const std::string& destDir) {
-    platform::Handle in = platform::CreateFile(rel, platform::GenericRead, platform::FileShareRead, platform::OpenExisting);
-    platform::Handle out = platform::CreateFile(destDir + rel, platform::GenericWrite, 0, platform::CreateAlways);
+    platform::FileHandle in(
+        platform::CreateFile(rel, platform::GenericRead, platform::FileShareRead, platform::OpenExisting));
+    platform::FileHandle out(platform::CreateFile(destDir + rel, platform::GenericWrite, 0, platform::CreateAlways));
     char buf[1000];
     platform::DWORD n = 0, w = 0;
     do {
-        platform::ReadFile(in, buf, sizeof buf, n);
-        if (n) platform::WriteFile(out, buf, n, w);
+        platform::ReadFile(in.get(), buf, sizeof buf, n);
+        if (n) platform::WriteFile(out.get(), buf, n, w);
     } while (n == sizeof buf);
-    platform::CloseHandle(in);
-    platform::CloseHandle(out);
 }
 
 void BM_PlainLoop(benchmark::State& state) {

@@ -1,4 +1,25 @@
-# Helpers shared by every folder's CMakeLists.
+# Helpers shared by every folder's CMakeLists, and the layer check.
+
+# The layers, bottom up, by top-level folder. A library links only libraries of lower
+# layers, and a file of a library includes only headers of its own layer or lower ones.
+# The folders in ZARN_TOP_LAYERS (programs beside the product, tests, benchmarks, fuzz
+# targets) sit above them all.
+set(ZARN_LAYERS platform framework registration localisation archive install shell resources app)
+set(ZARN_TOP_LAYERS tools tests bench fuzz)
+
+# zarn_layer_rank(<out> <folder>): the rank of a top-level folder (0 for platform), or
+# empty for a folder that is no layer.
+function(zarn_layer_rank out folder)
+  list(FIND ZARN_LAYERS "${folder}" rank)
+  if(rank EQUAL -1)
+    if("${folder}" IN_LIST ZARN_TOP_LAYERS)
+      list(LENGTH ZARN_LAYERS rank)
+    else()
+      set(rank "")
+    endif()
+  endif()
+  set(${out} "${rank}" PARENT_SCOPE)
+endfunction()
 
 # zarn_library(<name> SOURCES ... [HOST_SOURCES ...] [WIN32_SOURCES ...] [DEPS ...] [WIN32_LIBS ...])
 function(zarn_library name)
@@ -16,6 +37,21 @@ function(zarn_library name)
   else()
     target_link_libraries(${name} PUBLIC ${Z_HOST_LIBS})
   endif()
+
+  # For the layer check: the library's layer, and every file it is made of in either
+  # build (the sources of both builds and the headers of its folder).
+  file(RELATIVE_PATH folder ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  string(REGEX REPLACE "/.*" "" layer "${folder}")
+  file(GLOB_RECURSE headers ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  set(files)
+  foreach(f IN LISTS Z_SOURCES Z_HOST_SOURCES Z_WIN32_SOURCES headers)
+    get_filename_component(f "${f}" ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+    list(APPEND files "${f}")
+  endforeach()
+  list(REMOVE_DUPLICATES files)
+  set_property(GLOBAL APPEND PROPERTY ZARN_LIBRARIES ${name})
+  set_property(GLOBAL PROPERTY ZARN_LAYER_OF_${name} "${layer}")
+  set_property(GLOBAL PROPERTY ZARN_FILES_OF_${name} "${files}")
 endfunction()
 
 # zarn_test(<name> SOURCES ... DEPS ... [HOST_ONLY])
@@ -31,3 +67,113 @@ function(zarn_test name)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES TIMEOUT 600)
 endfunction()
+
+# ---------------------------------------------------------------------------------------
+# The layer check, run once every folder has been read: a library that links one of a
+# higher layer, libraries that link each other in a cycle, or a file that includes a
+# header of a higher layer stop the configuration with a list of what is wrong.
+
+function(_zarn_layer_error text)
+  set_property(GLOBAL APPEND PROPERTY ZARN_LAYER_ERRORS "${text}")
+endfunction()
+
+# The libraries of ours that `lib` links.
+function(_zarn_links out lib)
+  get_property(libraries GLOBAL PROPERTY ZARN_LIBRARIES)
+  get_target_property(links ${lib} LINK_LIBRARIES)
+  set(result)
+  if(links)
+    foreach(dep IN LISTS links)
+      if(dep IN_LIST libraries)
+        list(APPEND result ${dep})
+      endif()
+    endforeach()
+  endif()
+  set(${out} "${result}" PARENT_SCOPE)
+endfunction()
+
+# Depth-first walk of the link graph; `path` is the chain of libraries that led here.
+function(_zarn_visit lib path)
+  list(FIND path ${lib} at)
+  if(NOT at EQUAL -1)
+    list(SUBLIST path ${at} -1 cycle)
+    list(APPEND cycle ${lib})
+    list(JOIN cycle " -> " text)
+    _zarn_layer_error("the libraries form a cycle: ${text}")
+    return()
+  endif()
+  get_property(done GLOBAL PROPERTY ZARN_VISITED)
+  if(lib IN_LIST done)
+    return()
+  endif()
+  list(APPEND path ${lib})
+  _zarn_links(deps ${lib})
+  foreach(dep IN LISTS deps)
+    _zarn_visit(${dep} "${path}")
+  endforeach()
+  set_property(GLOBAL APPEND PROPERTY ZARN_VISITED ${lib})
+endfunction()
+
+function(zarn_check_layers)
+  get_property(libraries GLOBAL PROPERTY ZARN_LIBRARIES)
+  list(JOIN ZARN_LAYERS " < " order)
+  list(JOIN ZARN_TOP_LAYERS ", " top)
+  foreach(lib IN LISTS libraries)
+    get_property(layer GLOBAL PROPERTY ZARN_LAYER_OF_${lib})
+    zarn_layer_rank(rank "${layer}")
+    if(rank STREQUAL "")
+      _zarn_layer_error("${lib} lies in ${layer}/, which is no layer (add it to ZARN_LAYERS or ZARN_TOP_LAYERS)")
+      continue()
+    endif()
+
+    # Links go down only.
+    _zarn_links(deps ${lib})
+    foreach(dep IN LISTS deps)
+      get_property(depLayer GLOBAL PROPERTY ZARN_LAYER_OF_${dep})
+      zarn_layer_rank(depRank "${depLayer}")
+      if(NOT depRank STREQUAL "" AND depRank GREATER rank)
+        _zarn_layer_error("${lib} (${layer}) links ${dep} (${depLayer}), a higher layer")
+      endif()
+    endforeach()
+
+    # Includes go down only.
+    get_property(files GLOBAL PROPERTY ZARN_FILES_OF_${lib})
+    foreach(f IN LISTS files)
+      if(NOT EXISTS "${f}")
+        continue()  # generated at build time
+      endif()
+      file(STRINGS "${f}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"]+\"")
+      foreach(line IN LISTS includes)
+        string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*" "\\1" header "${line}")
+        string(REGEX REPLACE "/.*" "" headerLayer "${header}")
+        if(headerLayer STREQUAL header)
+          continue()  # a header of the same folder
+        endif()
+        zarn_layer_rank(headerRank "${headerLayer}")
+        if(NOT headerRank STREQUAL "" AND headerRank GREATER rank)
+          file(RELATIVE_PATH shown ${CMAKE_SOURCE_DIR} "${f}")
+          _zarn_layer_error("${shown} (${layer}) includes \"${header}\" (${headerLayer}, a higher layer)")
+        endif()
+      endforeach()
+    endforeach()
+  endforeach()
+
+  # No cycles, within a layer either.
+  set_property(GLOBAL PROPERTY ZARN_VISITED "")
+  foreach(lib IN LISTS libraries)
+    _zarn_visit(${lib} "")
+  endforeach()
+
+  get_property(errors GLOBAL PROPERTY ZARN_LAYER_ERRORS)
+  if(errors)
+    list(REMOVE_DUPLICATES errors)
+    list(JOIN errors "\n  " text)
+    message(FATAL_ERROR "Layer check failed:\n  ${text}\n"
+            "Layers, bottom up: ${order}; ${top} on top. A library links and "
+            "includes only lower layers; a lower layer reaches a higher one through a virtual "
+            "operation, an interface declared below, or the framework's class registry.")
+  endif()
+endfunction()
+
+# Runs when the top folder's CMakeLists.txt has been read to its end.
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL zarn_check_layers)

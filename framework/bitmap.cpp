@@ -3,20 +3,11 @@
 #include <cstring>
 
 #include "framework/resources.h"
+#include "platform/byteorder.h"
 
 namespace {
 
-std::uint32_t Le32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-}
-std::uint16_t Le16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
-void Put32(std::vector<std::uint8_t>& v, std::uint32_t x) {
-    for (int i = 0; i < 4; ++i) v.push_back(std::uint8_t(x >> (8 * i)));
-}
-void Put16(std::vector<std::uint8_t>& v, std::uint16_t x) {
-    v.push_back(std::uint8_t(x));
-    v.push_back(std::uint8_t(x >> 8));
-}
+namespace le = platform::le;
 
 [[noreturn]] void Bad() { throw EInvalidGraphic("Bitmap image is not valid"); }
 
@@ -49,14 +40,14 @@ void TBitmap::SetPixel(int x, int y, std::uint8_t r, std::uint8_t g, std::uint8_
 
 void TBitmap::LoadFromBmp(const std::uint8_t* data, std::size_t size) {
     if (size < 14 + 40 || data[0] != 'B' || data[1] != 'M') Bad();
-    std::uint32_t offBits = Le32(data + 10);
-    std::uint32_t hdrSize = Le32(data + 14);
+    std::uint32_t offBits = le::Get32(data + 10);
+    std::uint32_t hdrSize = le::Get32(data + 14);
     if (hdrSize < 40 || 14 + std::size_t(hdrSize) > size) Bad();
-    std::int32_t w = std::int32_t(Le32(data + 18));
-    std::int32_t h = std::int32_t(Le32(data + 22));
-    std::uint16_t bpp = Le16(data + 28);
-    std::uint32_t compression = Le32(data + 30);
-    std::uint32_t clrUsed = Le32(data + 46);
+    std::int32_t w = std::int32_t(le::Get32(data + 18));
+    std::int32_t h = std::int32_t(le::Get32(data + 22));
+    std::uint16_t bpp = le::Get16(data + 28);
+    std::uint32_t compression = le::Get32(data + 30);
+    std::uint32_t clrUsed = le::Get32(data + 46);
     if (compression != 0 || w <= 0 || h == 0 || w > 32768 || h > 32768 || h < -32768) Bad();
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32) Bad();
     bool topDown = h < 0;
@@ -109,7 +100,7 @@ void TBitmap::SetData(const std::vector<std::uint8_t>& data) {
         return;
     }
     if (data.size() < 4) Bad();
-    std::uint32_t n = Le32(data.data());
+    std::uint32_t n = le::Get32(data.data());
     if (n > data.size() - 4) Bad();
     if (n == 0) {
         width_ = height_ = 0;
@@ -126,20 +117,20 @@ std::vector<std::uint8_t> TBitmap::SaveToBmp() const {
     std::vector<std::uint8_t> v;
     v.push_back('B');
     v.push_back('M');
-    Put32(v, 14 + 40 + imageSize);
-    Put32(v, 0);
-    Put32(v, 14 + 40);
-    Put32(v, 40);
-    Put32(v, std::uint32_t(width_));
-    Put32(v, std::uint32_t(height_));
-    Put16(v, 1);
-    Put16(v, 24);
-    Put32(v, 0);
-    Put32(v, imageSize);
-    Put32(v, 2835);
-    Put32(v, 2835);
-    Put32(v, 0);
-    Put32(v, 0);
+    le::Append32(v, 14 + 40 + imageSize);
+    le::Append32(v, 0);
+    le::Append32(v, 14 + 40);
+    le::Append32(v, 40);
+    le::Append32(v, std::uint32_t(width_));
+    le::Append32(v, std::uint32_t(height_));
+    le::Append16(v, 1);
+    le::Append16(v, 24);
+    le::Append32(v, 0);
+    le::Append32(v, imageSize);
+    le::Append32(v, 2835);
+    le::Append32(v, 2835);
+    le::Append32(v, 0);
+    le::Append32(v, 0);
     for (int row = height_ - 1; row >= 0; --row) {
         const std::uint8_t* src = pixels_.data() + std::size_t(row) * std::size_t(width_) * 3;
         v.insert(v.end(), src, src + std::size_t(width_) * 3);

@@ -6,6 +6,8 @@
 #include <map>
 
 #include "framework/streams.h"
+#include "platform/casefold.h"
+#include "platform/types.h"
 
 // ---------------------------------------------------------------------------------------
 // Exceptions and formatting
@@ -136,21 +138,16 @@ std::string Trim(const std::string& s) {
     return s.substr(b, e - b);
 }
 
-std::string UpperCase(const std::string& s) {
-    std::string r = s;
-    for (char& c : r)
-        if (c >= 'a' && c <= 'z') c = char(c - 32);
-    return r;
+void RaiseLastInOutError() {
+    const platform::DWORD code = platform::GetLastError();
+    throw EInOutError(Format("I/O error %d", {(long long)code}), code);
 }
 
-std::string LowerCase(const std::string& s) {
-    std::string r = s;
-    for (char& c : r)
-        if (c >= 'A' && c <= 'Z') c = char(c + 32);
-    return r;
-}
+std::string UpperCase(const std::string& s) { return platform::fold::AsciiUpperCase(s); }
 
-bool SameText(const std::string& a, const std::string& b) { return UpperCase(a) == UpperCase(b); }
+std::string LowerCase(const std::string& s) { return platform::fold::AsciiLowerCase(s); }
+
+bool SameText(const std::string& a, const std::string& b) { return platform::fold::EqualAscii(a, b); }
 
 // ---------------------------------------------------------------------------------------
 // Class metadata

@@ -59,6 +59,9 @@ public:
     EInOutError(std::string message, std::uint32_t code) : Exception(std::move(message)), ErrorCode(code) {}
     std::uint32_t ErrorCode;
 };
+// Raises EInOutError "I/O error %d" with the calling thread's last error code (read it
+// right after the failed call: any later platform call may replace it).
+[[noreturn]] void RaiseLastInOutError();
 
 // ---------------------------------------------------------------------------------------
 // Formatting: %s, %d, %u, %x, %% with optional width and '-' flag, as Format does.

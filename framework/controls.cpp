@@ -3,13 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "framework/bitmap.h"
-#include "framework/buttons.h"
-#include "framework/comctrls.h"
-#include "framework/dialogs.h"
-#include "framework/extctrls.h"
 #include "framework/forms.h"
-#include "framework/stdctrls.h"
 #include "framework/ui/backend.h"
 
 namespace {
@@ -332,15 +326,4 @@ char AcceleratorOf(const std::string& caption) {
         return char(std::toupper(static_cast<unsigned char>(caption[i + 1])));
     }
     return 0;
-}
-
-void RegisterFrameworkClasses() {
-    RegisterClasses({&TControl::StaticClass(), &TWinControl::StaticClass(), &TGraphicControl::StaticClass(),
-                     &TForm::StaticClass(), &TLabel::StaticClass(), &TButton::StaticClass(),
-                     &TBitBtn::StaticClass(), &TEdit::StaticClass(), &TMemo::StaticClass(),
-                     &TGroupBox::StaticClass(), &TScrollBar::StaticClass(), &TRadioGroup::StaticClass(),
-                     &TPanel::StaticClass(), &TBevel::StaticClass(), &TImage::StaticClass(),
-                     &TTimer::StaticClass(), &TProgressBar::StaticClass(), &TTabSheet::StaticClass(),
-                     &TPageControl::StaticClass(), &TOpenDialog::StaticClass(), &TFont::StaticClass(),
-                     &TBitmap::StaticClass(), &TPicture::StaticClass()});
 }

@@ -184,7 +184,3 @@ public:
 std::string StripAccelerator(const std::string& caption);
 // The accelerator character of a caption (upper-cased), or 0.
 char AcceleratorOf(const std::string& caption);
-
-// Registers every control, form, dialog and timer class of the framework with the class
-// registry so form descriptions can create them. Safe to call more than once.
-void RegisterFrameworkClasses();

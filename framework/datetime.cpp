@@ -55,8 +55,11 @@ TDateTime EncodeTime(int hour, int minute, int second, int msec) {
 namespace {
 
 // Whole days since 0001-01-01 (day 1) and milliseconds of the day of a value; the
-// milliseconds are rounded, and a day that rounds up to midnight moves on a day.
+// milliseconds are rounded, and a day that rounds up to midnight moves on a day. A value
+// outside the years 1 to 9999 (or no number at all) gives day 0, which names no date.
 void SplitValue(TDateTime value, long long& days, long long& msecs) {
+    days = msecs = 0;
+    if (!std::isfinite(value) || value < -DateDelta || value >= 2958466.0) return;
     double whole = std::floor(value);
     msecs = std::llround((value - whole) * MSecsPerDay);
     days = (long long)whole + DateDelta;
@@ -105,7 +108,6 @@ bool DosDateTimeToDateTime(WORD date, WORD time, TDateTime& out) {
 }
 
 bool DateTimeToDosDateTime(TDateTime value, WORD& date, WORD& time) {
-    if (!std::isfinite(value)) return false;
     int y, m, d, hh, mm, ss, ms;
     DecodeDate(value, y, m, d);
     DecodeTime(value, hh, mm, ss, ms);

@@ -18,7 +18,8 @@ TDateTime EncodeDate(int year, int month, int day);
 TDateTime EncodeTime(int hour, int minute, int second, int msec);
 bool TryEncodeDate(int year, int month, int day, TDateTime& out);
 bool TryEncodeTime(int hour, int minute, int second, int msec, TDateTime& out);
-// The parts of a value (its fraction rounded to the nearest millisecond).
+// The parts of a value (its fraction rounded to the nearest millisecond). A value that
+// names no day of the years 1 to 9999 decodes as year, month and day 0 and time 0.
 void DecodeDate(TDateTime value, int& year, int& month, int& day);
 void DecodeTime(TDateTime value, int& hour, int& minute, int& second, int& msec);
 

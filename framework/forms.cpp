@@ -389,21 +389,3 @@ std::string ApplicationTitleFromPath(const std::string& exePath) {
     if (name.size() <= 1) return name;
     return name.substr(0, 1) + platform::AnsiLowerCase(name.substr(1));
 }
-
-namespace {
-void ParentChild(TComponent* parent, TComponent* child) {
-    auto* c = dynamic_cast<TControl*>(child);
-    auto* p = dynamic_cast<TWinControl*>(parent);
-    if (c && p) c->SetParent(p);
-}
-}  // namespace
-
-void InitApplication() {
-    RegisterFrameworkClasses();
-    SetChildAddedHook(&ParentChild);
-    if (!Screen) Screen = new TScreen(nullptr);
-    if (!Application) {
-        Application = new TApplication(nullptr);
-        Application->SetExeName(platform::GetModuleFileName());
-    }
-}

@@ -212,6 +212,3 @@ extern TScreen* Screen;
 
 // The application title rule, for a Windows path.
 std::string ApplicationTitleFromPath(const std::string& exePath);
-
-// Registers the framework's classes and creates Application and Screen (once).
-void InitApplication();

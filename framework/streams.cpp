@@ -87,9 +87,10 @@ platform::DWORD ShareFlags(std::uint16_t mode) {
 TFileStream::TFileStream(const std::string& fileName, std::uint16_t mode)
     : THandleStream(platform::InvalidHandle), fileName_(fileName) {
     if (mode == fmCreate) {
-        handle_ = platform::CreateFile(fileName, platform::GenericRead | platform::GenericWrite, 0,
-                                       platform::CreateAlways);
-        if (handle_ == platform::InvalidHandle) throw EFCreateError(Format("Cannot create file %s", {fileName}));
+        file_.reset(platform::CreateFile(fileName, platform::GenericRead | platform::GenericWrite, 0,
+                                         platform::CreateAlways));
+        if (!file_) throw EFCreateError(Format("Cannot create file %s", {fileName}));
+        handle_ = file_.get();
         return;
     }
     platform::DWORD access = 0;
@@ -98,12 +99,9 @@ TFileStream::TFileStream(const std::string& fileName, std::uint16_t mode)
         case fmOpenWrite: access = platform::GenericWrite; break;
         default: access = platform::GenericRead | platform::GenericWrite; break;
     }
-    handle_ = platform::CreateFile(fileName, access, ShareFlags(mode), platform::OpenExisting);
-    if (handle_ == platform::InvalidHandle) throw EFOpenError(Format("Cannot open file %s", {fileName}));
-}
-
-TFileStream::~TFileStream() {
-    if (handle_ != platform::InvalidHandle) platform::CloseHandle(handle_);
+    file_.reset(platform::CreateFile(fileName, access, ShareFlags(mode), platform::OpenExisting));
+    if (!file_) throw EFOpenError(Format("Cannot open file %s", {fileName}));
+    handle_ = file_.get();
 }
 
 std::int32_t TMemoryStream::Read(void* buffer, std::int32_t count) {

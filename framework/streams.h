@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "framework/classes.h"
+#include "platform/handles.h"
 #include "platform/types.h"
 
 enum class TSeekOrigin : std::uint8_t { soBeginning, soCurrent, soEnd };
@@ -62,13 +63,13 @@ class TFileStream : public THandleStream {
     ZARN_CLASS(TFileStream, THandleStream)
 public:
     TFileStream(const std::string& fileName, std::uint16_t mode);
-    ~TFileStream() override;
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;
     const std::string& FileName() const { return fileName_; }
 
 private:
     std::string fileName_;
+    platform::FileHandle file_;
 };
 
 class TMemoryStream : public TStream {

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "archive/cmp_TZarnCompress.h"
+#include "framework/paths.h"
+
 std::vector<TInstallContainer*>* InstallContainers = nullptr;
 std::vector<TBaseBriskoForm*>* BaseForms = nullptr;
 TInstall* MainInstall = nullptr;
@@ -44,15 +47,139 @@ const std::vector<std::string>& InstallTypeNames() {
 
 void InitialiseInstallContainers() {
     if (!BaseForms) BaseForms = new std::vector<TBaseBriskoForm*>();
+    InitialiseSharedCompress();
     if (!InstallContainers) InstallContainers = new std::vector<TInstallContainer*>();
     SetLanguageChangeHook(&NotifyLanguageChanged);
 }
 
-bool InheritsFromClassName(const TObject* obj, const std::string& className) {
-    if (!obj) return false;
-    for (const TClassInfo* c = &obj->ClassType(); c; c = c->parent)
-        if (SameText(c->name, className)) return true;
-    return false;
+// ---------------------------------------------------------------------------------------
+// Path properties
+
+namespace {
+
+constexpr TPathSpecifiersSet SystemKinds{PS::ddSystem,         PS::ddWindows,      PS::ddProgramFilesDir,
+                                         PS::ddCommonFilesDir, PS::ddDesktopMenuDir, PS::ddProgramMenuDir,
+                                         PS::ddStartMenuDir,   PS::ddFontDir,        PS::ddStartUpMenuDir};
+
+// The DestDir kinds only helpers resolve (plain containers refuse them).
+constexpr TPathSpecifiersSet HelperDestDirKinds{PS::ddContainerDestDir, PS::ddMainInstallDir};
+
+TPathProperty MakeDestDirProperty() {
+    TPathProperty p;
+    p.settable = p.resolvable = SystemKinds | TPathSpecifiersSet{PS::ddAbsolute, PS::ddContainerDestDir, PS::ddMainInstallDir};
+    p.notAllowed = "That path specifier is not allowed for the DestDir property for %s";
+    p.setMissing[int(PS::ddContainerDestDir)] =
+        "Cannot set the DestDir property of %s because the Container property is Nil";
+    p.setMissing[int(PS::ddMainInstallDir)] = "Cannot set the DestDir property of %s because there is no Install component";
+    p.expandMissing[int(PS::ddContainerDestDir)] = "Cannot expand the DestDir of %s because the Container is Nil";
+    p.expandMissing[int(PS::ddMainInstallDir)] =
+        "Cannot expand the DestDir of %s because there is no TInstall component";
+    return p;
+}
+
+TPathProperty MakeArchiveFileProperty() {
+    TPathProperty p;
+    p.settable = p.resolvable = {PS::ddAbsolute,       PS::ddSystem,  PS::ddWindows,          PS::ddProgramFilesDir,
+                                 PS::ddCommonFilesDir, PS::ddLoading, PS::ddContainerDestDir, PS::ddContainerArchiveFile};
+    p.notAllowed = "That path specifier is not allowed for the ArchiveFile property for %s";
+    p.setMissing[int(PS::ddLoading)] = "Cannot set the ArchiveFile property of %s because there is not TInstall";
+    p.setMissing[int(PS::ddContainerDestDir)] = p.setMissing[int(PS::ddContainerArchiveFile)] =
+        "Cannot set the ArchiveFile property of %s because the Container property is Nil";
+    p.expandMissing[int(PS::ddLoading)] = "Cannot expand the ArchiveFile property of %s because there is no TInstall";
+    p.expandMissing[int(PS::ddContainerDestDir)] =
+        "Cannot expand the ArchiveFile property of %s because the Container is Nil";
+    p.expandMissing[int(PS::ddContainerArchiveFile)] = "Cannot expand the ArchiveFile of %s because the Container is Nil";
+    p.containerNotFileRelated = "Cannot expand the ArchiveFile of %s because the Container is not TFileRelated";
+    return p;
+}
+
+// A link's target: the setter takes fewer kinds than the resolver, which also resolves
+// the menu folders a form description may hold; most folder kinds keep what the text
+// ends with.
+TPathProperty MakeObjectLocationProperty() {
+    TPathProperty p;
+    p.settable = {PS::ddAbsolute,       PS::ddSystem,           PS::ddWindows,   PS::ddProgramFilesDir,
+                  PS::ddCommonFilesDir, PS::ddContainerDestDir, PS::ddObjectLink};
+    p.resolvable = p.settable | TPathSpecifiersSet{PS::ddDesktopMenuDir, PS::ddProgramMenuDir, PS::ddStartMenuDir};
+    p.keepEnd = {PS::ddProgramFilesDir, PS::ddCommonFilesDir, PS::ddContainerDestDir,
+                 PS::ddDesktopMenuDir,  PS::ddProgramMenuDir, PS::ddStartMenuDir};
+    p.translated = false;
+    p.notAllowed = "That path specifier is not allowed for the ObjectLocation property for %s";
+    p.setMissing[int(PS::ddContainerDestDir)] =
+        "Cannot set the ObjectLocation property of %s because the Container property is Nil";
+    p.setMissing[int(PS::ddObjectLink)] = "Cannot set the ObjectLocation property of %s because the ObjectLink property is Nil";
+    p.expandMissing[int(PS::ddContainerDestDir)] =
+        "Cannot expand the ObjectLocation property of %s because the Container is Nil";
+    p.expandMissing[int(PS::ddObjectLink)] = "Cannot expand the ObjectLocation property of %s because the ObjectLink is Nil";
+    return p;
+}
+
+// Whether the object `kind` is taken from is there.
+bool HasSource(TPathSpecifiers kind, const TPathOwner& owner) {
+    switch (kind) {
+    case PS::ddLoading:
+    case PS::ddMainInstallDir:
+        return MainInstall != nullptr;
+    case PS::ddContainerDestDir:
+    case PS::ddContainerArchiveFile:
+        return owner.container != nullptr;
+    case PS::ddObjectLink:
+        return owner.objectLink != nullptr;
+    default:
+        return true;
+    }
+}
+
+}  // namespace
+
+const TPathProperty DestDirProperty = MakeDestDirProperty();
+const TPathProperty ArchiveFileProperty = MakeArchiveFileProperty();
+const TPathProperty ObjectLocationProperty = MakeObjectLocationProperty();
+
+void TPathProperty::Raise(const char* message, const TPathOwner& owner) const {
+    const std::string name = owner.component ? owner.component->Name() : std::string();
+    throw Exception(Format(translated ? TranslateText(message) : std::string(message), {name}));
+}
+
+void TPathProperty::Check(TPathSpecifiers kind, const TPathOwner& owner, TPathSpecifiersSet accepted) const {
+    if (int(kind) >= PathSpecifierCount || !accepted.Contains(kind)) Raise(notAllowed, owner);
+    if (!HasSource(kind, owner) && setMissing[int(kind)]) Raise(setMissing[int(kind)], owner);
+}
+
+std::string TPathProperty::Resolve(TPathSpecifiers kind, const std::string& text, const TPathOwner& owner,
+                                   TPathSpecifiersSet kinds) const {
+    if (int(kind) >= PathSpecifierCount || !kinds.Contains(kind)) Raise(notAllowed, owner);
+    if (!HasSource(kind, owner)) Raise(expandMissing[int(kind)] ? expandMissing[int(kind)] : notAllowed, owner);
+    std::string base;
+    switch (kind) {
+    case PS::ddAbsolute:
+        return RemoveTrailingBackslash(text);
+    case PS::ddLoading:
+        base = MainInstall->LoadingDir();
+        break;
+    case PS::ddMainInstallDir:
+        base = MainInstall->GetDestDir();
+        break;
+    case PS::ddContainerDestDir:
+        base = owner.container->GetDestDir();
+        break;
+    case PS::ddContainerArchiveFile: {
+        auto* related = dynamic_cast<TFileRelated*>(owner.container);
+        if (!related) Raise(containerNotFileRelated ? containerNotFileRelated : notAllowed, owner);
+        base = related->GetArchiveFile();
+        break;
+    }
+    case PS::ddObjectLink:
+        return owner.objectLink->LinkTarget();
+    default: {
+        std::optional<std::string> folder = SystemFolderOf(kind);
+        if (!folder) Raise(notAllowed, owner);
+        base = *folder;
+        break;
+    }
+    }
+    if (keepEnd.Contains(kind)) return base + text;
+    return RemoveTrailingBackslash(RemoveTrailingBackslash(base) + text);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -160,25 +287,24 @@ bool TInstallContainer::PassesInstallTypeTest() const {
 }
 
 int TInstallContainer::FileContainerCount() const {
-    return int(std::count_if(comps_.begin(), comps_.end(),
-                             [](TBaseHelperComponent* h) { return InheritsFromClassName(h, "TFileContainer"); }));
+    return int(std::count_if(comps_.begin(), comps_.end(), [](TBaseHelperComponent* h) { return h->IsFileContainer(); }));
 }
 
 TBaseHelperComponent* TInstallContainer::FileContainers(int index) const {
-    const TClassInfo* cls = FindClass("TFileContainer");
-    if (!cls) throw EAIICBadCompCall(index, nullptr);
-    return Comp(index, *cls);
+    if (index >= 0) {
+        int n = 0;
+        for (TBaseHelperComponent* h : comps_)
+            if (h->IsFileContainer() && n++ == index) return h;
+    }
+    // The failed call is reported as Comp(index, TFileContainer) reports it, with that
+    // class when it is registered.
+    throw EAIICBadCompCall(index, FindClass("TFileContainer"));
 }
 
 void TInstallContainer::SetDestDir(const std::string& value) { destDir_ = value; }
 
-void TInstallContainer::DestDirNotAllowed() const {
-    throw Exception(Msg("That path specifier is not allowed for the DestDir property for %s", Name()));
-}
-
 void TInstallContainer::SetDestDirType(TPathSpecifiers value) {
-    if (!IsLoading() && (int(value) >= PathSpecifierCount || !allowedDestDirTypes_.Contains(value)))
-        DestDirNotAllowed();
+    if (!IsLoading()) DestDirProperty.Check(value, {this}, allowedDestDirTypes_);
     destDirType_ = value;
 }
 
@@ -190,14 +316,9 @@ void TInstallContainer::DoInformationEventControl(TObject*, const std::string&, 
 
 void TInstallContainer::ContainerEvent(TInstallContainer*, const std::string&, TObject*) {}
 
-std::string TInstallContainer::ResolveCommonDestDir() {
-    if (destDirType_ == PS::ddAbsolute) return RemoveTrailingBackslash(destDir_);
-    std::optional<std::string> base = SystemFolderOf(destDirType_);
-    if (!base) DestDirNotAllowed();
-    return RemoveTrailingBackslash(RemoveTrailingBackslash(*base) + destDir_);
+std::string TInstallContainer::GetDestDir() {
+    return DestDirProperty.Resolve(destDirType_, destDir_, {this}, DestDirProperty.resolvable - HelperDestDirKinds);
 }
-
-std::string TInstallContainer::GetDestDir() { return ResolveCommonDestDir(); }
 
 void TInstallContainer::FreeComps() {
     for (int i = CompCount() - 1; i >= 0; --i) {
@@ -279,6 +400,12 @@ void TInstallContainer::AddComp(TBaseHelperComponent* comp) {
     if (!IsLoading()) RenumberOrders();
 }
 
+bool TInstallContainer::IsFileContainer() const { return false; }
+bool TInstallContainer::IsInstallFile() const { return false; }
+bool TInstallContainer::IsUninstallProgram() const { return false; }
+std::string TInstallContainer::LinkTarget() { return GetDestDir(); }
+std::string TInstallContainer::NameForLinks() const { return Name() + ".lnk"; }
+
 void TInstallContainer::RemoveComp(TInstallContainer* comp) {
     if (!comp) return;
     auto it = std::find_if(comps_.begin(), comps_.end(),
@@ -315,13 +442,8 @@ void TBaseHelperComponent::Loaded() {
 }
 
 void TBaseHelperComponent::SetDestDirType(TPathSpecifiers value) {
-    if (!IsLoading()) {
-        if (value == PS::ddContainerDestDir && !container_)
-            throw Exception(Msg("Cannot set the DestDir property of %s because the Container property is Nil", Name()));
-        if (value == PS::ddMainInstallDir && !MainInstall)
-            throw Exception(Msg("Cannot set the DestDir property of %s because there is no Install component", Name()));
-    }
-    TInstallContainer::SetDestDirType(value);
+    if (!IsLoading()) DestDirProperty.Check(value, {this, container_}, allowedDestDirTypes_);
+    destDirType_ = value;
 }
 
 void TBaseHelperComponent::ContainerDestroyed(TInstallContainer* obj) {
@@ -330,16 +452,7 @@ void TBaseHelperComponent::ContainerDestroyed(TInstallContainer* obj) {
 }
 
 std::string TBaseHelperComponent::GetDestDir() {
-    if (destDirType_ == PS::ddContainerDestDir) {
-        if (!container_) throw Exception(Msg("Cannot expand the DestDir of %s because the Container is Nil", Name()));
-        return RemoveTrailingBackslash(RemoveTrailingBackslash(container_->GetDestDir()) + destDir_);
-    }
-    if (destDirType_ == PS::ddMainInstallDir) {
-        if (!MainInstall)
-            throw Exception(Msg("Cannot expand the DestDir of %s because there is no TInstall component", Name()));
-        return RemoveTrailingBackslash(RemoveTrailingBackslash(MainInstall->GetDestDir()) + destDir_);
-    }
-    return ResolveCommonDestDir();
+    return DestDirProperty.Resolve(destDirType_, destDir_, {this, container_});
 }
 
 void TBaseHelperComponent::SetContainer(TInstallContainer* value) {
@@ -391,65 +504,12 @@ void TFileRelated::SetContainer(TInstallContainer* value) {
 void TFileRelated::SetArchiveFile(const std::string& value) { archiveFile_ = value; }
 
 void TFileRelated::SetArchiveFileType(TPathSpecifiers value) {
-    if (!IsLoading()) {
-        switch (value) {
-        case PS::ddAbsolute:
-        case PS::ddSystem:
-        case PS::ddWindows:
-        case PS::ddProgramFilesDir:
-        case PS::ddCommonFilesDir:
-            break;
-        case PS::ddLoading:
-            if (!MainInstall)
-                throw Exception(Msg("Cannot set the ArchiveFile property of %s because there is not TInstall", Name()));
-            break;
-        case PS::ddContainerDestDir:
-        case PS::ddContainerArchiveFile:
-            if (!container_)
-                throw Exception(
-                    Msg("Cannot set the ArchiveFile property of %s because the Container property is Nil", Name()));
-            break;
-        default:
-            throw Exception(Msg("That path specifier is not allowed for the ArchiveFile property for %s", Name()));
-        }
-    }
+    if (!IsLoading()) ArchiveFileProperty.Check(value, {this, container_});
     archiveFileType_ = value;
 }
 
 std::string TFileRelated::GetArchiveFile() {
-    std::string base;
-    switch (archiveFileType_) {
-    case PS::ddAbsolute:
-        return RemoveTrailingBackslash(archiveFile_);
-    case PS::ddSystem:
-    case PS::ddWindows:
-    case PS::ddProgramFilesDir:
-    case PS::ddCommonFilesDir:
-        base = *SystemFolderOf(archiveFileType_);
-        break;
-    case PS::ddLoading:
-        if (!MainInstall)
-            throw Exception(Msg("Cannot expand the ArchiveFile property of %s because there is no TInstall", Name()));
-        base = MainInstall->LoadingDir();
-        break;
-    case PS::ddContainerDestDir:
-        if (!container_)
-            throw Exception(Msg("Cannot expand the ArchiveFile property of %s because the Container is Nil", Name()));
-        base = container_->GetDestDir();
-        break;
-    case PS::ddContainerArchiveFile: {
-        if (!container_)
-            throw Exception(Msg("Cannot expand the ArchiveFile of %s because the Container is Nil", Name()));
-        auto* related = dynamic_cast<TFileRelated*>(container_);
-        if (!related)
-            throw Exception(Msg("Cannot expand the ArchiveFile of %s because the Container is not TFileRelated", Name()));
-        base = related->GetArchiveFile();
-        break;
-    }
-    default:
-        throw Exception(Msg("That path specifier is not allowed for the ArchiveFile property for %s", Name()));
-    }
-    return RemoveTrailingBackslash(RemoveTrailingBackslash(base) + archiveFile_);
+    return ArchiveFileProperty.Resolve(archiveFileType_, archiveFile_, {this, container_});
 }
 
 void TFileRelated::SetInstallTypes(TInstallTypeSet value) {

@@ -1,17 +1,20 @@
 // The install component model's base classes: install containers, helper components and
 // file-related helpers, the main install object interface, the global lists of live
-// containers and base forms, and the library's base form.
+// containers and base forms, the library's base form, and the one resolver that turns a
+// destination kind and its relative text into a path for every path property.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "archive/cmp_TZarnCompress.h"
 #include "framework/classes.h"
 #include "framework/forms.h"
+#include "install/routines_Destinations.h"
 #include "localisation/cmp_TTranslator.h"
-#include "shell/routines_SystemFolders.h"
 
 class TInstallContainer;
 class TBaseHelperComponent;
@@ -26,12 +29,6 @@ enum class TInstallType : std::uint8_t { itFull, itDefault, itCompact, itAlways,
 using TInstallTypeSet = TSet<TInstallType>;
 const std::vector<std::string>& InstallTypeNames();
 
-// How a file is put into its archive: replacing the archive, or added to it. The archive
-// engine shares this enumeration.
-#ifndef ZARN_TLZHCOMMAND_DECLARED
-#define ZARN_TLZHCOMMAND_DECLARED
-enum class TlzhCommand : std::uint8_t { lzcOverwrite, lzcOnlyAdd };
-#endif
 
 using TInstallContainerNotifyEvent = std::function<void(TInstallContainer* container)>;
 
@@ -68,11 +65,65 @@ extern std::vector<TBaseBriskoForm*>* BaseForms;
 // The main install object; nullptr unless one registers itself (none does here).
 extern TInstall* MainInstall;
 
-// Creates BaseForms and InstallContainers (in that order) and registers the translator's
-// language-change hook. Later calls do nothing.
+// Creates BaseForms, the archive engine SharedCompress and InstallContainers (in that
+// order) and registers the translator's language-change hook. Later calls do nothing.
 void InitialiseInstallContainers();
 // Registers the install classes for form descriptions.
 void RegisterInstallClasses();
+
+// ---------------------------------------------------------------------------------------
+// Path properties: DestDir, ArchiveFile and ObjectLocation are checked by their setters
+// and resolved by one resolver; what differs between them is data.
+
+// The component a path property belongs to, and the objects its relative kinds are taken
+// from (nil where the component has none).
+struct TPathOwner {
+    const TComponent* component = nullptr;    // named in the messages
+    TInstallContainer* container = nullptr;   // a helper's container
+    TInstallContainer* objectLink = nullptr;  // a link's ObjectLink
+};
+
+struct TPathProperty {
+    // The kinds the setter accepts and the resolver resolves. The DestDir setter checks
+    // the component's AllowedDestDirTypes instead, and plain containers (not helpers)
+    // resolve no kind that needs a container or the main install object.
+    TPathSpecifiersSet settable;
+    TPathSpecifiersSet resolvable;
+    // Kinds whose result is the base with the text appended as it stands. Every other
+    // kind joins the base without its trailing backslash and the text, and drops one
+    // trailing backslash of the whole. (ddObjectLink takes the linked component's target
+    // and ignores the text.)
+    TPathSpecifiersSet keepEnd;
+    // Messages hold one %s for the component's Name; translated ones pass through the
+    // translator first, the others are used as they stand.
+    bool translated = true;
+    const char* notAllowed = nullptr;
+    // By kind: the message when the object the kind needs (the container, the main
+    // install object, the ObjectLink) is missing, from the setter and from the resolver.
+    std::array<const char*, PathSpecifierCount> setMissing{};
+    std::array<const char*, PathSpecifierCount> expandMissing{};
+    // ddContainerArchiveFile with a container that has no archive.
+    const char* containerNotFileRelated = nullptr;
+
+    // Raises the property's message when `kind` is not accepted or needs an object that
+    // is missing.
+    void Check(TPathSpecifiers kind, const TPathOwner& owner, TPathSpecifiersSet accepted) const;
+    void Check(TPathSpecifiers kind, const TPathOwner& owner) const { Check(kind, owner, settable); }
+    // The path for `kind` and `text`; raises the property's message when the kind is not
+    // resolvable or needs an object that is missing.
+    std::string Resolve(TPathSpecifiers kind, const std::string& text, const TPathOwner& owner,
+                        TPathSpecifiersSet kinds) const;
+    std::string Resolve(TPathSpecifiers kind, const std::string& text, const TPathOwner& owner) const {
+        return Resolve(kind, text, owner, resolvable);
+    }
+
+private:
+    [[noreturn]] void Raise(const char* message, const TPathOwner& owner) const;
+};
+
+extern const TPathProperty DestDirProperty;
+extern const TPathProperty ArchiveFileProperty;
+extern const TPathProperty ObjectLocationProperty;
 
 // ---------------------------------------------------------------------------------------
 // TInstallContainer
@@ -143,12 +194,19 @@ public:
     virtual void AddComp(TBaseHelperComponent* comp);
     virtual void RemoveComp(TInstallContainer* comp);
 
-protected:
-    // The translated "not allowed for the DestDir property" error.
-    [[noreturn]] void DestDirNotAllowed() const;
-    // Resolution of the kinds every container knows (all but 6 and 10).
-    std::string ResolveCommonDestDir();
+    // What the component is to those that treat some kinds apart; the classes that are
+    // these say so. File containers are counted by FileContainerCount; only an install
+    // file can be the target of a link with a role; a link to the uninstall program
+    // passes it the product name.
+    virtual bool IsFileContainer() const;
+    virtual bool IsInstallFile() const;
+    virtual bool IsUninstallProgram() const;
+    // For a link whose ObjectLink is this component: the path the link points at (here
+    // the destination folder) and the name the link takes (here Name + ".lnk").
+    virtual std::string LinkTarget();
+    virtual std::string NameForLinks() const;
 
+protected:
     TPathSpecifiersSet allowedDestDirTypes_;
     bool autoProcess_ = false;
     std::vector<TBaseHelperComponent*> comps_;
@@ -242,12 +300,6 @@ public:
     // "Startup" group to remove.
     virtual void AddToRestartList(const std::string& text, int kind) = 0;
 };
-
-// ---------------------------------------------------------------------------------------
-// Class tests by name along the class chain (for classes of later units, such as the
-// file containers and install files, that this unit does not see).
-
-bool InheritsFromClassName(const TObject* obj, const std::string& className);
 
 // ---------------------------------------------------------------------------------------
 // TBaseBriskoForm: the library's base form, which translates itself when the translator's

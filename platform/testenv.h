@@ -2,6 +2,7 @@
 // real system answers and only `Available()` (false) and the queries are meaningful;
 // setters return false there.
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -46,5 +47,18 @@ bool SetProgramManagerAvailable(bool available);
 std::string LastWinExecCommand();
 // With `record` true, WinExec only records the command line and reports success.
 bool SetWinExecRecordOnly(bool record);
+
+// Disk full: once `bytes` more bytes have been written (WriteFile and CopyFile, any
+// file), writes come up short: WriteFile writes what still fits, reports that count in
+// `done` and fails with DiskFull; CopyFile fails with DiskFull and leaves the part that
+// fitted. std::nullopt switches it off.
+bool SetDiskFullAfter(std::optional<std::uint64_t> bytes);
+// Holds an existing file "in use by another process" that opened it for reading and
+// writing without sharing, as Windows (and Wine) answer for such a file: opening it for
+// reading or writing, deleting it, renaming or moving it away and copying from or onto
+// it fail with SharingViolation; a replacing move onto it fails with AccessDenied (as
+// for any open file). Its attributes can still be read, and an open that asks for
+// neither reading nor writing succeeds. False when the file does not exist.
+bool HoldFileInUse(const std::string& windowsPath, bool held);
 
 }  // namespace platform::testenv

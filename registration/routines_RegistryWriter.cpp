@@ -1,5 +1,7 @@
 #include "registration/routines_RegistryWriter.h"
 
+#include "platform/handles.h"
+
 namespace {
 
 // The platform takes sub keys without the leading backslash.
@@ -8,21 +10,6 @@ std::string SubKeyOf(const std::string& key) {
     while (i < key.size() && key[i] == '\\') ++i;
     return key.substr(i);
 }
-
-// Closes an open key on every path out.
-class OpenKey {
-public:
-    OpenKey() = default;
-    ~OpenKey() {
-        if (key_) platform::RegCloseKey(key_);
-    }
-    OpenKey(const OpenKey&) = delete;
-    OpenKey& operator=(const OpenKey&) = delete;
-    platform::HKEY& handle() { return key_; }
-
-private:
-    platform::HKEY key_ = 0;
-};
 
 }  // namespace
 
@@ -42,10 +29,10 @@ void WriteRegString(std::uint8_t rootIndex, const std::string& key, const std::s
                     const std::string& value) {
     const std::string message =
         "Cannot install into registry. Key: " + key + " Ident: " + ident + " Value " + value;
-    OpenKey k;
-    if (platform::RegCreateKey(RegistryRootFromIndex(rootIndex), SubKeyOf(key), k.handle()) != 0)
+    platform::KeyHandle k;
+    if (platform::RegCreateKey(RegistryRootFromIndex(rootIndex), SubKeyOf(key), k.receive()) != 0)
         throw EIRCannotWriteValue(message);
-    if (platform::RegSetString(k.handle(), ident, value) != 0)
+    if (platform::RegSetString(k.get(), ident, value) != 0)
         throw EIRCannotWriteValue(message);
 }
 
@@ -55,11 +42,10 @@ void ReadRegString(std::uint8_t rootIndex, const std::string& key, const std::st
     const std::string subKey = SubKeyOf(key);
     const std::string name = ident;
     value = def;
-    OpenKey k;
-    if (platform::RegOpenKey(RegistryRootFromIndex(rootIndex), subKey, platform::KeyRead,
-                             k.handle()) != 0)
+    platform::KeyHandle k;
+    if (platform::RegOpenKey(RegistryRootFromIndex(rootIndex), subKey, platform::KeyRead, k.receive()) != 0)
         return;
-    if (!platform::RegValueExists(k.handle(), name)) return;
+    if (!platform::RegValueExists(k.get(), name)) return;
     std::string read;
-    if (platform::RegGetString(k.handle(), name, read) == 0) value = std::move(read);
+    if (platform::RegGetString(k.get(), name, read) == 0) value = std::move(read);
 }

@@ -1,12 +1,13 @@
 #include "shell/cmp_TInstallShellLink.h"
 
-#include <cctype>
 #include <memory>
 
+#include "framework/paths.h"
+#include "install/routines_MetaVariables.h"
 #include "localisation/cmp_TTranslator.h"
 #include "platform/shelllink.h"
 #include "platform/system.h"
-#include "registration/routines_RegistryWriter.h"
+#include "registration/routines_UninstallLog.h"
 #include "shell/cmp_TProgramManager.h"
 
 namespace {
@@ -14,8 +15,6 @@ namespace {
 using PS = TPathSpecifiers;
 using LK = TShellLinkKind;
 using GK = TShellGroupKind;
-
-constexpr std::uint8_t RootLocalMachine = 4;
 
 template <typename T, typename Pred>
 T* FindLast(Pred pred) {
@@ -34,15 +33,8 @@ std::vector<TInstallShellLink*> AllLinks() {
     return links;
 }
 
-bool IsInstallFile(const TObject* obj) { return InheritsFromClassName(obj, "TInstallFile"); }
-
-// A published string property of a class this unit does not see (DestName of an install
-// file, GroupName of a file group); `fallback` when the class has none.
-std::string StringProperty(TObject* obj, const std::string& name, const std::string& fallback) {
-    const TPropInfo* p = obj->ClassType().FindProperty(name);
-    if (!p || p->kind != TPropKind::String || !p->getStr) return fallback;
-    return p->getStr(obj);
-}
+// Whether `c` is an install file (nil is not).
+bool IsAnInstallFile(const TInstallContainer* c) { return c && c->IsInstallFile(); }
 
 std::string ShellErrorText(platform::HRESULT outcome) {
     switch (static_cast<std::uint32_t>(outcome)) {
@@ -82,97 +74,6 @@ const std::vector<std::string>& MethodTypeNames() {
 ESHELLCannotInitialize::ESHELLCannotInitialize(std::int32_t errorCode)
     : Exception("Could not initialize IShellLink with following error code returned: " + IntToStr(errorCode)),
       ErrorCode(errorCode) {}
-
-// ---------------------------------------------------------------------------------------
-// Meta variables
-
-std::string ExpandMetaVariables(const std::string& text, TBaseHelperComponent* component) {
-    std::string out;
-    bool pending = false;
-    for (char ch : text) {
-        if (!pending) {
-            if (ch == '%')
-                pending = true;
-            else
-                out += ch;
-            continue;
-        }
-        pending = false;
-        switch (std::tolower(static_cast<unsigned char>(ch))) {
-        case '%':
-            out += '%';
-            break;
-        case 'a':
-            if (!component)
-                throw EAICannotExpandContainerDirMV(
-                    TranslateText("Cannot expand the %a meta variable because the component is Nil"));
-            out += RemoveTrailingBackslash(component->GetDestDir());
-            break;
-        case 'b':
-            out += RemoveTrailingBackslash(GetProgramsDir());
-            break;
-        case 'c':
-            if (!component)
-                throw EAICannotExpandContainerDirMV(
-                    TranslateText("Cannot expand the %c meta variable because the component is Nil"));
-            if (!component->Container())
-                throw EAICannotExpandContainerDirMV(
-                    TranslateText("Cannot expand the %c meta variable because the Container property is Nil"));
-            out += RemoveTrailingBackslash(component->Container()->GetDestDir());
-            break;
-        case 'd':
-            out += RemoveTrailingBackslash(GetDesktopDir());
-            break;
-        case 'f':
-            out += RemoveTrailingBackslash(GetCommonFilesDir());
-            break;
-        case 'i':
-            if (!MainInstall)
-                throw EAICannotExpandInstallDirMV(
-                    TranslateText("Cannot expand the %i meta variable because there is no TInstall component"));
-            out += RemoveTrailingBackslash(MainInstall->GetDestDir());
-            break;
-        case 'm':
-            out += RemoveTrailingBackslash(GetStartMenuDir());
-            break;
-        case 'p':
-            out += RemoveTrailingBackslash(GetProgramFilesDir());
-            break;
-        case 's':
-            out += RemoveTrailingBackslash(SystemDir);
-            break;
-        case 'w':
-            out += RemoveTrailingBackslash(WindowsDir);
-            break;
-        default:
-            break;  // names no expansion: dropped with its percent sign
-        }
-    }
-    return out;
-}
-
-// ---------------------------------------------------------------------------------------
-// Uninstall file log
-
-void AppendUninstallFileLog(const std::string& productKey, const std::function<std::string()>& fullPath) {
-    std::string logKey;
-    long long n = 0;
-    for (int k = 0;; ++k) {
-        logKey = productKey + "\\Files" + (k > 0 ? IntToStr(k) : std::string());
-        try {
-            std::string entries;
-            ReadRegString(RootLocalMachine, logKey, "Entries", entries, "0");
-            n = StrToInt(entries) + 1;
-            WriteRegString(RootLocalMachine, logKey, "File" + IntToStr(n), fullPath());
-            break;
-        } catch (const Exception&) {
-            // Each failure moves on to the next continuation key, up to a limit: a log
-            // that cannot be written anywhere ends with the last error.
-            if (k + 1 >= MaxUninstallLogKeys) throw;
-        }
-    }
-    WriteRegString(RootLocalMachine, logKey, "Entries", IntToStr(n));
-}
 
 // ---------------------------------------------------------------------------------------
 // Role lookups
@@ -239,29 +140,11 @@ void TInstallShellLink::SetObjectLocation(const std::string& value) {
 
 void TInstallShellLink::SetObjectLocationType(TPathSpecifiers value) {
     if (!IsLoading()) {
-        switch (value) {
-        case PS::ddAbsolute:
-        case PS::ddSystem:
-        case PS::ddWindows:
-        case PS::ddProgramFilesDir:
-        case PS::ddCommonFilesDir:
-            linkKind_ = LK::lkCustom;
-            break;
-        case PS::ddContainerDestDir:
-            if (!container_)
-                throw Exception("Cannot set the ObjectLocation property of " + Name() +
-                                " because the Container property is Nil");
-            linkKind_ = LK::lkCustom;
-            break;
-        case PS::ddObjectLink:
-            if (!objectLink_)
-                throw Exception("Cannot set the ObjectLocation property of " + Name() +
-                                " because the ObjectLink property is Nil");
+        ObjectLocationProperty.Check(value, {this, container_, objectLink_});
+        if (value == PS::ddObjectLink)
             objectLocation_.clear();
-            break;
-        default:
-            throw Exception("That path specifier is not allowed for the ObjectLocation property for " + Name());
-        }
+        else
+            linkKind_ = LK::lkCustom;
     }
     objectLocationType_ = value;
 }
@@ -281,7 +164,7 @@ void TInstallShellLink::SetObjectLink(TInstallContainer* value) {
     }
     if (linkKind_ == LK::lkMainExecutable || linkKind_ == LK::lkLinkInSubFolder ||
         linkKind_ == LK::lkLinkInMainFolder) {
-        if (!IsInstallFile(value))
+        if (!IsAnInstallFile(value))
             throw Exception(
                 "For lkMainExecutable, lkLinkInSubFolder, or lkLinkMainFolder ObjectLink must be a TInstallFile");
     } else if (linkKind_ == LK::lkLinkToSubFolder) {
@@ -291,12 +174,7 @@ void TInstallShellLink::SetObjectLink(TInstallContainer* value) {
     }
     objectLocationType_ = PS::ddObjectLink;
     objectLocation_.clear();
-    if (IsInstallFile(value))
-        linkName_ = ChangeFileExt(StringProperty(value, "DestName", value->Name()), ".lnk");
-    else if (InheritsFromClassName(value, "TInstallFileGroup"))
-        linkName_ = StringProperty(value, "GroupName", value->Name()) + ".lnk";
-    else
-        linkName_ = value->Name() + ".lnk";
+    linkName_ = value->NameForLinks();
     if (!container_) SetContainer(value);
     objectLink_ = value;
 }
@@ -317,7 +195,7 @@ void TInstallShellLink::SetLinkKind(TShellLinkKind value) {
         if (!main) throw Exception(needMain);
         if (TInstallShellLink* previous = FindMainExecutableLink()) previous->linkKind_ = LK::lkCustom;
         if (objectLocationType_ != PS::ddObjectLink) throw Exception("You must the ObjectLocationType set to ddObjectLink");
-        if (!IsInstallFile(objectLink_)) throw Exception(needFile);
+        if (!IsAnInstallFile(objectLink_)) throw Exception(needFile);
         SetContainer(main);
         break;
     }
@@ -336,7 +214,7 @@ void TInstallShellLink::SetLinkKind(TShellLinkKind value) {
         TShellLinkGroup* sub = FindMainSubFolder();
         if (!sub) throw Exception(needSub);
         if (objectLocationType_ != PS::ddObjectLink) throw Exception("You must set the ObjectLocationType to ddObjectLink");
-        if (!IsInstallFile(objectLink_)) throw Exception(needFile);
+        if (!IsAnInstallFile(objectLink_)) throw Exception(needFile);
         SetContainer(sub);
         break;
     }
@@ -344,7 +222,7 @@ void TInstallShellLink::SetLinkKind(TShellLinkKind value) {
         TShellLinkGroup* main = FindMainFolder();
         if (!main) throw Exception(needMain);
         if (objectLocationType_ != PS::ddObjectLink) throw Exception("You must the ObjectLocationType set to ddObjectLink");
-        if (!IsInstallFile(objectLink_)) throw Exception(needFile);
+        if (!IsAnInstallFile(objectLink_)) throw Exception(needFile);
         SetContainer(main);
         break;
     }
@@ -390,32 +268,7 @@ void TInstallShellLink::ContainerDestroyed(TInstallContainer* obj) {
 }
 
 std::string TInstallShellLink::GetObjectLocation() {
-    switch (objectLocationType_) {
-    case PS::ddAbsolute:
-        return RemoveTrailingBackslash(objectLocation_);
-    case PS::ddSystem:
-    case PS::ddWindows:
-        return RemoveTrailingBackslash(RemoveTrailingBackslash(*SystemFolderOf(objectLocationType_)) + objectLocation_);
-    case PS::ddProgramFilesDir:
-    case PS::ddCommonFilesDir:
-    case PS::ddDesktopMenuDir:
-    case PS::ddProgramMenuDir:
-    case PS::ddStartMenuDir:
-        // These keep whatever the location ends with.
-        return *SystemFolderOf(objectLocationType_) + objectLocation_;
-    case PS::ddContainerDestDir:
-        if (!container_)
-            throw Exception("Cannot expand the ObjectLocation property of " + Name() + " because the Container is Nil");
-        return container_->GetDestDir() + objectLocation_;
-    case PS::ddObjectLink:
-        if (!objectLink_)
-            throw Exception("Cannot expand the ObjectLocation property of " + Name() + " because the ObjectLink is Nil");
-        if (IsInstallFile(objectLink_))
-            return AddTrailingBackslash(objectLink_->GetDestDir()) + StringProperty(objectLink_, "DestName", "");
-        return objectLink_->GetDestDir();
-    default:
-        throw Exception("That path specifier is not allowed for the ObjectLocation property for " + Name());
-    }
+    return ObjectLocationProperty.Resolve(objectLocationType_, objectLocation_, {this, container_, objectLink_});
 }
 
 void TInstallShellLink::InitializeCom() {
@@ -477,7 +330,7 @@ void TInstallShellLink::InstallWithProgramManager() {
 }
 
 void TInstallShellLink::Install() {
-    if (InheritsFromClassName(objectLink_, "TUninstallEXE")) {
+    if (objectLink_ && objectLink_->IsUninstallProgram()) {
         if (!MainInstall)
             throw Exception("Cannot create a link to the uninstall program because there is no TInstall component");
         parameters_ = MainInstall->ProductName();

@@ -1,15 +1,12 @@
 // Shell links and link groups: shortcut files written through the shell's link object or
-// Program Manager items sent over DDE, the menu folders that hold them, their roles, and
-// the meta variables of command-line parameters. Destination kinds and the folder lookups
-// come with shell/routines_SystemFolders.h.
+// Program Manager items sent over DDE, the menu folders that hold them, and their roles.
+// Destination kinds, the folder lookups and the path resolver come from install/.
 #pragma once
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "install/cmp_TInstallContainer.h"
-#include "shell/routines_SystemFolders.h"
 
 class TShellLinkGroup;
 
@@ -33,17 +30,6 @@ public:
     explicit ESHELLCannotInitialize(std::int32_t errorCode);
     std::int32_t ErrorCode;
 };
-
-// The text with its % meta variables replaced; `component` is the helper on whose
-// behalf it is expanded (may be nil).
-std::string ExpandMetaVariables(const std::string& text, TBaseHelperComponent* component);
-
-// Appends `fullPath()` as the next "File" entry of the uninstall file log below
-// `productKey` (HKEY_LOCAL_MACHINE): key "Files", or the continuation keys "Files1",
-// "Files2", ... when an attempt fails. After MaxUninstallLogKeys failed attempts the
-// last error is raised.
-constexpr int MaxUninstallLogKeys = 100;
-void AppendUninstallFileLog(const std::string& productKey, const std::function<std::string()>& fullPath);
 
 // The longest target or shortcut path handed to the shell link object.
 constexpr std::size_t MaxLinkPathLength = 255;

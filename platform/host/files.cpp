@@ -5,6 +5,15 @@
 // "user.zarn.attributes" where the file system has them, else for the life of the
 // process in a table keyed by device and inode. A file that has none stored reports
 // archive, as a freshly written file does on Windows.
+//
+// Sharing: open handles keep Windows' sharing rules among themselves. A file is known by
+// its device and inode, so every path that reaches it (another case, a short name, the
+// Z: drive) counts. Opening with read or write access fails with SharingViolation when
+// an open handle's share mode does not allow that access, or when the new share mode
+// does not allow an open handle's access; a handle opened with neither access takes no
+// part. Deleting or renaming needs every open handle to share delete. Tests can hold a
+// file as another process would (testenv::HoldFileInUse) and make the disk fill up
+// (testenv::SetDiskFullAfter).
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -19,11 +28,15 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <set>
 
+#include "platform/casefold.h"
 #include "platform/files.h"
+#include "platform/handles.h"
 #include "platform/host/hostenv.h"
 #include "platform/registry.h"
 #include "platform/system.h"
+#include "platform/testenv.h"
 
 namespace platform {
 
@@ -33,11 +46,15 @@ thread_local DWORD lastError = 0;
 
 using namespace platform::host;
 
+using FileId = std::pair<dev_t, ino_t>;
+FileId IdOf(const struct stat& st) { return {st.st_dev, st.st_ino}; }
+
 struct OpenFile {
     int fd = -1;
     bool canRead = false;
     bool canWrite = false;
-    std::string hostPath;
+    DWORD share = 0;
+    FileId id;
 };
 
 std::map<Handle, OpenFile>& Handles() {
@@ -60,6 +77,67 @@ bool Fail(DWORD e) {
     return false;
 }
 bool FailErrno(const std::string& host) { return Fail(ErrorFromErrno(errno, host)); }
+
+// --- sharing and faults ---------------------------------------------------------------
+struct FileFaults {
+    std::optional<std::uint64_t> diskLeft;  // bytes that still fit; none: no limit
+    std::set<FileId> held;                  // files "another process" holds open
+};
+FileFaults& Faults() {
+    static FileFaults f;
+    return f;
+}
+
+// Whether a new open of file `id` with the given access and share mode collides with
+// the handles open on it, or with a holder outside the process (which reads and writes
+// and shares nothing).
+bool SharingConflict(const FileId& id, bool read, bool write, DWORD share) {
+    if (!read && !write) return false;
+    if (Faults().held.count(id)) return true;
+    for (const auto& [h, f] : Handles()) {
+        if (f.id != id || (!f.canRead && !f.canWrite)) continue;
+        if ((read && !(f.share & FileShareRead)) || (write && !(f.share & FileShareWrite)) ||
+            (f.canRead && !(share & FileShareRead)) || (f.canWrite && !(share & FileShareWrite)))
+            return true;
+    }
+    return false;
+}
+
+// Whether file `id` may be deleted or renamed: every open handle shares delete.
+bool DeleteConflict(const FileId& id) {
+    if (Faults().held.count(id)) return true;
+    for (const auto& [h, f] : Handles())
+        if (f.id == id && !(f.share & FileShareDelete)) return true;
+    return false;
+}
+
+bool IsOpen(const FileId& id) {
+    if (Faults().held.count(id)) return true;
+    for (const auto& [h, f] : Handles())
+        if (f.id == id) return true;
+    return false;
+}
+
+// Writes `count` bytes as far as the disk (and a simulated limit) lets it: 0 when all
+// were written, else the Win32 error, with `done` holding what was written.
+DWORD WriteAll(int fd, const char* p, std::size_t count, std::size_t& done) {
+    done = 0;
+    std::optional<std::uint64_t>& left = Faults().diskLeft;
+    std::size_t allowed = left ? std::size_t(std::min<std::uint64_t>(*left, count)) : count;
+    DWORD error = 0;
+    while (done < allowed) {
+        ssize_t n = ::write(fd, p + done, allowed - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            error = n == 0 || errno == ENOSPC || errno == EFBIG || errno == EDQUOT ? err::DiskFull : err::WriteFault;
+            break;
+        }
+        done += std::size_t(n);
+    }
+    if (left) *left -= done;
+    if (!error && done < count) error = err::DiskFull;
+    return error;
+}
 
 // --- extra attributes -----------------------------------------------------------------
 constexpr const char* AttrName = "user.zarn.attributes";
@@ -212,6 +290,10 @@ Handle CreateFile(const std::string& path, DWORD access, DWORD shareMode, DWORD 
                 return InvalidHandle;
             }
         }
+        if (SharingConflict(IdOf(st), wantRead, wantWrite, shareMode)) {
+            SetLastError(err::SharingViolation);
+            return InvalidHandle;
+        }
     } else if (creation == OpenExisting || creation == TruncateExisting) {
         SetLastError(ErrorFromErrno(ENOENT, host));
         return InvalidHandle;
@@ -235,16 +317,19 @@ Handle CreateFile(const std::string& path, DWORD access, DWORD shareMode, DWORD 
         return InvalidHandle;
     }
     struct stat now;
-    if (::fstat(fd, &now) == 0) {
-        if (!exists || creation == CreateAlways) {
-            DWORD extra = attributes & (FileAttributeHidden | FileAttributeSystem);
-            extra |= FileAttributeArchive;
-            StoreExtra(host, now, extra);
-        }
+    if (::fstat(fd, &now) != 0) {
+        SetLastError(ErrorFromErrno(errno, host));
+        ::close(fd);
+        return InvalidHandle;
+    }
+    if (!exists || creation == CreateAlways) {
+        DWORD extra = attributes & (FileAttributeHidden | FileAttributeSystem);
+        extra |= FileAttributeArchive;
+        StoreExtra(host, now, extra);
     }
     Handle h = nextHandle;
     nextHandle += 4;
-    Handles()[h] = OpenFile{fd, wantRead, wantWrite, host};
+    Handles()[h] = OpenFile{fd, wantRead, wantWrite, shareMode, IdOf(now)};
     SetLastError(exists && (creation == OpenAlways || creation == CreateAlways) ? err::AlreadyExists : 0);
     return h;
 }
@@ -274,17 +359,10 @@ bool WriteFile(Handle h, const void* buffer, DWORD count, DWORD& done) {
     if (!f) return false;
     if (!f->canWrite) return Fail(err::AccessDenied);
     IgnoreSigxfsz();
-    auto* p = static_cast<const char*>(buffer);
-    while (done < count) {
-        ssize_t n = ::write(f->fd, p + done, count - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return Fail(errno == ENOSPC || errno == EFBIG || errno == EDQUOT ? err::DiskFull
-                                                                          : err::WriteFault);
-        }
-        if (n == 0) return Fail(err::DiskFull);
-        done += DWORD(n);
-    }
+    std::size_t written = 0;
+    DWORD error = WriteAll(f->fd, static_cast<const char*>(buffer), count, written);
+    done = DWORD(written);
+    if (error) return Fail(error);
     SetLastError(0);
     return true;
 }
@@ -454,6 +532,7 @@ bool DeleteFile(const std::string& path) {
     struct stat st;
     if (::lstat(host.c_str(), &st) != 0) return FailErrno(host);
     if (S_ISDIR(st.st_mode)) return Fail(err::AccessDenied);
+    if (DeleteConflict(IdOf(st))) return Fail(err::SharingViolation);
     if (!S_ISLNK(st.st_mode) && ReadOnlyFile(st)) return Fail(err::AccessDenied);
     if (::unlink(host.c_str()) != 0) return FailErrno(host);
     ForgetExtra(st);
@@ -467,10 +546,14 @@ bool CopyFile(const std::string& from, const std::string& to, bool failIfExists)
     struct stat sst, dstst;
     if (::stat(src.c_str(), &sst) != 0) return FailErrno(src);
     if (S_ISDIR(sst.st_mode)) return Fail(err::AccessDenied);
+    // The source is read as by a handle that shares reading and writing, the target
+    // written as by one that shares nothing.
+    if (SharingConflict(IdOf(sst), true, false, FileShareRead | FileShareWrite)) return Fail(err::SharingViolation);
     if (::stat(dst.c_str(), &dstst) == 0) {
         if (failIfExists) return Fail(err::FileExists);
         if (S_ISDIR(dstst.st_mode) || ReadOnlyFile(dstst)) return Fail(err::AccessDenied);
-        if (dstst.st_dev == sst.st_dev && dstst.st_ino == sst.st_ino) return Fail(err::SharingViolation);
+        if (IdOf(dstst) == IdOf(sst) || SharingConflict(IdOf(dstst), false, true, 0))
+            return Fail(err::SharingViolation);
     }
     int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return FailErrno(src);
@@ -481,36 +564,21 @@ bool CopyFile(const std::string& from, const std::string& to, bool failIfExists)
     }
     IgnoreSigxfsz();
     char buf[65536];
-    bool ok = true;
     DWORD e = 0;
-    while (true) {
+    while (!e) {
         ssize_t n = ::read(in, buf, sizeof buf);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            ok = false;
-            e = err::ReadFault;
-            break;
-        }
-        if (n == 0) break;
-        ssize_t off = 0;
-        while (off < n) {
-            ssize_t w = ::write(out, buf + off, size_t(n - off));
-            if (w < 0 && errno == EINTR) continue;
-            if (w <= 0) {
-                ok = false;
-                e = (w == 0 || errno == ENOSPC || errno == EFBIG) ? err::DiskFull : err::WriteFault;
-                break;
-            }
-            off += w;
-        }
-        if (!ok) break;
+        if (n < 0) e = err::ReadFault;
+        if (n <= 0) break;
+        std::size_t written = 0;
+        e = WriteAll(out, buf, std::size_t(n), written);
     }
     timespec ts[2] = {sst.st_atim, sst.st_mtim};
     ::futimens(out, ts);
     ::fchmod(out, sst.st_mode & 07777);
     ::close(in);
     ::close(out);
-    if (!ok) return Fail(e);
+    if (e) return Fail(e);
     struct stat now;
     if (::stat(dst.c_str(), &now) == 0) {
         StoreExtra(dst, now, StoredExtra(src, sst).value_or(FileAttributeArchive) | FileAttributeArchive);
@@ -533,12 +601,12 @@ bool RecordDelayedMove(const std::string& from, const std::string& to, DWORD fla
         if (t.empty()) return false;
         target = std::string((flags & MoveFileReplaceExisting) ? "!" : "") + "\\??\\" + t;
     }
-    HKEY key;
-    LONG rc = RegCreateKey(HKeyLocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", key);
+    KeyHandle key;
+    LONG rc = RegCreateKey(HKeyLocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", key.receive());
     if (rc != 0) return Fail(DWORD(rc));
     DWORD type = 0;
     std::vector<BYTE> data;
-    rc = RegQueryValue(key, "PendingFileRenameOperations", type, data);
+    rc = RegQueryValue(key.get(), "PendingFileRenameOperations", type, data);
     if (rc != 0 || type != RegMultiSz) data.clear();
     if (!data.empty() && data.back() == 0) data.pop_back();  // the list terminator
     auto add = [&](const std::string& s) {
@@ -548,8 +616,7 @@ bool RecordDelayedMove(const std::string& from, const std::string& to, DWORD fla
     add("\\??\\" + src);
     add(target);
     data.push_back(0);
-    rc = RegSetValue(key, "PendingFileRenameOperations", RegMultiSz, data.data(), DWORD(data.size()));
-    RegCloseKey(key);
+    rc = RegSetValue(key.get(), "PendingFileRenameOperations", RegMultiSz, data.data(), DWORD(data.size()));
     if (rc != 0) return Fail(DWORD(rc));
     SetLastError(0);
     return true;
@@ -565,11 +632,14 @@ bool MoveFileEx(const std::string& from, const std::string& to, DWORD flags) {
     if (!Map(to, dst)) return false;
     struct stat sst, dstst;
     if (::lstat(src.c_str(), &sst) != 0) return FailErrno(src);
+    if (DeleteConflict(IdOf(sst))) return Fail(err::SharingViolation);
     if (::lstat(dst.c_str(), &dstst) == 0) {
-        bool same = dstst.st_dev == sst.st_dev && dstst.st_ino == sst.st_ino;
+        bool same = IdOf(dstst) == IdOf(sst);
         if (!same) {
             if (!(flags & MoveFileReplaceExisting)) return Fail(err::AlreadyExists);
             if (S_ISDIR(dstst.st_mode) || ReadOnlyFile(dstst)) return Fail(err::AccessDenied);
+            // A file open anywhere cannot be replaced, whatever it shares.
+            if (IsOpen(IdOf(dstst))) return Fail(err::AccessDenied);
         }
     }
     if (::rename(src.c_str(), dst.c_str()) != 0) {
@@ -655,9 +725,7 @@ UINT GetTempFileName(const std::string& path, const std::string& prefix, UINT un
     UINT n = start;
     do {
         std::string name = form(n);
-        Handle h = CreateFile(name, GenericWrite, 0, CreateNew);
-        if (h != InvalidHandle) {
-            CloseHandle(h);
+        if (FileHandle(CreateFile(name, GenericWrite, 0, CreateNew))) {
             result = name;
             SetLastError(0);
             return n;
@@ -701,12 +769,12 @@ void ShortStem(const std::string& name, std::string& base, std::string& ext) {
     ext.clear();
     for (unsigned char c : b) {
         if (c == ' ' || c == '.') continue;
-        base += ValidShortChar(c) ? char(AnsiUpper(c)) : '_';
+        base += ValidShortChar(c) ? char(fold::Cp1252Upper(c)) : '_';
         if (base.size() == 6) break;
     }
     for (unsigned char c : e) {
         if (c == ' ') continue;
-        ext += ValidShortChar(c) ? char(AnsiUpper(c)) : '_';
+        ext += ValidShortChar(c) ? char(fold::Cp1252Upper(c)) : '_';
         if (ext.size() == 3) break;
     }
     if (base.empty()) base = "_";
@@ -822,7 +890,7 @@ bool WildMatch(const char* p, const char* s) {
             ++s;
             continue;
         }
-        if (AnsiUpper(static_cast<unsigned char>(*p)) != AnsiUpper(static_cast<unsigned char>(*s)))
+        if (fold::Cp1252Upper(static_cast<unsigned char>(*p)) != fold::Cp1252Upper(static_cast<unsigned char>(*s)))
             return false;
         ++s;
     }
@@ -885,3 +953,27 @@ bool FindFiles(const std::string& pattern, std::vector<FindData>& out) {
 }
 
 }  // namespace platform
+
+namespace platform::host {
+
+void ResetFileControls() { Faults() = FileFaults{}; }
+
+}  // namespace platform::host
+
+namespace platform::testenv {
+
+bool SetDiskFullAfter(std::optional<std::uint64_t> bytes) {
+    Faults().diskLeft = bytes;
+    return true;
+}
+
+bool HoldFileInUse(const std::string& windowsPath, bool held) {
+    std::string host;
+    struct stat st;
+    if (!Map(windowsPath, host) || ::stat(host.c_str(), &st) != 0) return false;
+    if (held) Faults().held.insert(IdOf(st));
+    else Faults().held.erase(IdOf(st));
+    return true;
+}
+
+}  // namespace platform::testenv

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/casefold.h"
 #include "platform/registry.h"
 #include "platform/types.h"
 
@@ -72,14 +73,14 @@ void SetRegistrySaveHook(std::function<bool(int stage)> hook);
 
 // ---- Other host services -----------------------------------------------------------
 bool ProgramManagerAvailable();
-// Case folding of one Windows-1252 character.
-unsigned char AnsiUpper(unsigned char c);
-unsigned char AnsiLower(unsigned char c);
-// Case-insensitive (Windows-1252) equality.
-bool EqualIgnoreCase(const std::string& a, const std::string& b);
+// Names (files, registry, profiles, DDE) compare under the host's case rule,
+// Windows-1252 (platform/casefold.h).
+inline bool EqualIgnoreCase(const std::string& a, const std::string& b) { return fold::EqualCp1252(a, b); }
 
-// Resets every test control (OS version, language, failures, WinExec recording, ...).
+// Resets every test control (OS version, language, failures, WinExec recording, disk
+// full, files held in use, ...).
 void ResetTestControls();
+void ResetFileControls();
 void ResetRegistryControls();
 // (Re)loads every hive from the root, initialising default values for new files.
 void LoadRegistry(bool initialiseDefaults);

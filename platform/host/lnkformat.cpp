@@ -4,6 +4,9 @@
 #include <cctype>
 #include <cstring>
 
+#include "platform/byteorder.h"
+#include "platform/casefold.h"
+
 namespace platform::host {
 
 namespace {
@@ -26,25 +29,12 @@ constexpr BYTE LinkClsid[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
 constexpr DWORD DriveFixed = 3;
 constexpr DWORD VolumeIDAndLocalBasePath = 0x1;
 
-// Windows-1252 0x80..0x9F; 0 where the code page leaves the byte undefined.
-constexpr char16_t Cp1252High[32] = {
-    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
-    0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
-
 class Writer {
 public:
     std::vector<BYTE> bytes;
     void U8(BYTE v) { bytes.push_back(v); }
-    void U16(WORD v) {
-        U8(BYTE(v));
-        U8(BYTE(v >> 8));
-    }
-    void U32(DWORD v) {
-        U16(WORD(v));
-        U16(WORD(v >> 16));
-    }
+    void U16(WORD v) { le::Append16(bytes, v); }
+    void U32(DWORD v) { le::Append32(bytes, v); }
     void Raw(const void* p, std::size_t n) {
         const BYTE* b = static_cast<const BYTE*>(p);
         bytes.insert(bytes.end(), b, b + n);
@@ -58,9 +48,7 @@ public:
         U16(WORD(w.size()));
         for (char16_t c : w) U16(WORD(c));
     }
-    void Patch32(std::size_t at, DWORD v) {
-        for (int i = 0; i < 4; ++i) bytes[at + i] = BYTE(v >> (8 * i));
-    }
+    void Patch32(std::size_t at, DWORD v) { le::Put32(&bytes[at], v); }
 };
 
 class Reader {
@@ -74,11 +62,8 @@ public:
         }
         return true;
     }
-    DWORD U32At(std::size_t at) const {
-        return DWORD(b_[at]) | DWORD(b_[at + 1]) << 8 | DWORD(b_[at + 2]) << 16 |
-               DWORD(b_[at + 3]) << 24;
-    }
-    WORD U16At(std::size_t at) const { return WORD(b_[at] | b_[at + 1] << 8); }
+    DWORD U32At(std::size_t at) const { return le::Get32(&b_[at]); }
+    WORD U16At(std::size_t at) const { return le::Get16(&b_[at]); }
     // A zero-terminated ANSI string at `at` that must end before `limit`.
     bool AnsiAt(std::size_t at, std::size_t limit, std::string& out, const char* what) {
         if (at >= limit) {
@@ -148,17 +133,6 @@ std::vector<std::string> Components(const std::string& path) {
     return parts;
 }
 
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x -= 32;
-        if (y >= 'a' && y <= 'z') y -= 32;
-        if (x != y) return false;
-    }
-    return true;
-}
-
 bool IsDriveAbsolute(const std::string& p) {
     return p.size() >= 3 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':' &&
            (p[2] == '\\' || p[2] == '/');
@@ -166,48 +140,16 @@ bool IsDriveAbsolute(const std::string& p) {
 
 }  // namespace
 
-std::u16string AnsiToUtf16(const std::string& s) {
-    std::u16string out;
-    out.reserve(s.size());
-    for (unsigned char c : s) {
-        if (c >= 0x80 && c <= 0x9F) {
-            char16_t w = Cp1252High[c - 0x80];
-            out.push_back(w ? w : char16_t(c));
-        } else {
-            out.push_back(char16_t(c));
-        }
-    }
-    return out;
-}
-
-std::string Utf16ToAnsi(const std::u16string& s) {
-    std::string out;
-    out.reserve(s.size());
-    for (char16_t w : s) {
-        if (w < 0x80 || (w >= 0xA0 && w <= 0xFF)) {
-            out.push_back(char(w));
-            continue;
-        }
-        char mapped = '?';
-        for (int i = 0; i < 32; ++i)
-            if (Cp1252High[i] == w || (Cp1252High[i] == 0 && w == char16_t(0x80 + i))) {
-                mapped = char(0x80 + i);
-                break;
-            }
-        out.push_back(mapped);
-    }
-    return out;
-}
-
 std::string RelativeLinkPath(const std::string& linkFolder, const std::string& target) {
     if (!IsDriveAbsolute(linkFolder) || !IsDriveAbsolute(target)) return {};
-    if (!SameIgnoringCase(linkFolder.substr(0, 2), target.substr(0, 2))) return {};
+    // Path components compare as the host's file names do.
+    if (!fold::EqualCp1252(linkFolder.substr(0, 2), target.substr(0, 2))) return {};
     std::vector<std::string> from = Components(linkFolder.substr(2));
     std::vector<std::string> to = Components(target.substr(2));
     if (to.empty()) return {};
     std::size_t common = 0;
     while (common < from.size() && common + 1 < to.size() &&
-           SameIgnoringCase(from[common], to[common]))
+           fold::EqualCp1252(from[common], to[common]))
         ++common;
     std::string rel;
     if (common == from.size()) rel = ".\\";

@@ -1,12 +1,13 @@
 // The binary shortcut (.lnk) format as the shell writes it: header, link information
 // with the local base path, and the string data (description, relative path, working
-// folder, arguments, icon location) in UTF-16. Host-internal; used by the host shell
+// folder, arguments, icon location) in UTF-16 (platform/host/cp1252.h). Host-internal; used by the host shell
 // link object and by host-only tests.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "platform/host/cp1252.h"
 #include "platform/types.h"
 
 namespace platform::host {
@@ -32,10 +33,6 @@ std::vector<BYTE> FormatLink(const LinkData& link);
 // Parses a shortcut file. Fails with a message naming the fault (truncated data, bad
 // header size or class, offsets outside the structure) and leaves `link` unspecified.
 bool ParseLink(const std::vector<BYTE>& bytes, LinkData& link, std::string& error);
-
-// Windows-1252 <-> UTF-16 (unmappable characters become '?').
-std::u16string AnsiToUtf16(const std::string& s);
-std::string Utf16ToAnsi(const std::u16string& s);
 
 // The target relative to the folder holding the link (".\x", "..\a\x"); empty when
 // they lie on different drives or either path is not absolute.

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "platform/files.h"
+#include "platform/handles.h"
 #include "platform/host/hostenv.h"
 #include "platform/profile.h"
 #include "platform/system.h"
@@ -29,13 +30,12 @@ std::string ProfilePath(const std::string& fileName) {
 
 // Reads the lines of a file; nullopt (with the last error) when it cannot be read.
 std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
-    Handle h = CreateFile(path, GenericRead, FileShareRead, OpenExisting);
-    if (h == InvalidHandle) return std::nullopt;
+    FileHandle h(CreateFile(path, GenericRead, FileShareRead, OpenExisting));
+    if (!h) return std::nullopt;
     std::string text;
     char buf[4096];
     DWORD got;
-    while (ReadFile(h, buf, sizeof buf, got) && got) text.append(buf, got);
-    CloseHandle(h);
+    while (ReadFile(h.get(), buf, sizeof buf, got) && got) text.append(buf, got);
     std::vector<std::string> lines;
     std::size_t i = 0;
     while (i < text.size()) {
@@ -52,13 +52,12 @@ std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
 bool WriteLines(const std::string& path, const std::vector<std::string>& lines) {
     std::string text;
     for (auto& l : lines) text += l + "\r\n";
-    Handle h = CreateFile(path, GenericWrite, 0, CreateAlways);
-    if (h == InvalidHandle) return false;
+    FileHandle h(CreateFile(path, GenericWrite, 0, CreateAlways));
+    if (!h) return false;
     DWORD done;
-    bool ok = WriteFile(h, text.data(), DWORD(text.size()), done);
-    DWORD e = GetLastError();
-    CloseHandle(h);
-    SetLastError(ok ? 0 : e);
+    bool ok = WriteFile(h.get(), text.data(), DWORD(text.size()), done);
+    h.reset();
+    if (ok) SetLastError(0);
     return ok;
 }
 

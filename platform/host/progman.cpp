@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/files.h"
+#include "platform/handles.h"
 #include "platform/host/hostenv.h"
 #include "platform/registry.h"
 #include "platform/shelllink.h"
@@ -111,12 +112,11 @@ constexpr const char* ShellFoldersKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 std::string ProgramsFolder() {
-    HKEY key = 0;
-    if (RegOpenKey(HKeyCurrentUser, ShellFoldersKey, KeyRead, key) != 0) return {};
+    KeyHandle key;
     std::string value;
-    LONG r = RegGetString(key, "Programs", value);
-    RegCloseKey(key);
-    if (r != 0) return {};
+    if (RegOpenKey(HKeyCurrentUser, ShellFoldersKey, KeyRead, key.receive()) != 0 ||
+        RegGetString(key.get(), "Programs", value) != 0)
+        return {};
     while (value.size() > 3 && value.back() == '\\') value.pop_back();
     return value;
 }

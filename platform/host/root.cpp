@@ -11,6 +11,7 @@
 #include <cstring>
 #include <map>
 
+#include "platform/casefold.h"
 #include "platform/files.h"
 #include "platform/host/hostenv.h"
 #include "platform/testenv.h"
@@ -77,7 +78,7 @@ void ScanDrives() {
             continue;
         std::string target = Canonical(dev + "/" + n);
         if (target.empty() || !IsDir(target)) continue;
-        s.drives[char(std::toupper(static_cast<unsigned char>(n[0])))] = target;
+        s.drives[char(fold::AsciiUpper(static_cast<unsigned char>(n[0])))] = target;
     }
     ::closedir(d);
 }
@@ -193,7 +194,7 @@ bool FullDosPath(const std::string& input, std::string& full, DWORD& error) {
     std::string rest;
     std::string base;
     if (p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0]))) {
-        drive = char(std::toupper(static_cast<unsigned char>(p[0])));
+        drive = char(fold::AsciiUpper(static_cast<unsigned char>(p[0])));
         rest = p.substr(2);
         if (rest.empty() || rest[0] != '\\') {
             auto it = s.driveDirs.find(drive);

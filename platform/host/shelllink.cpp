@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/handles.h"
 #include "platform/host/lnkformat.h"
 
 namespace platform {
@@ -124,22 +125,18 @@ HRESULT ShellLink::Save(const std::string& linkPath, bool remember) {
                 data.fileAttributes = found[0].attributes;
                 data.fileSize = DWORD(found[0].size);
                 data.creationTime = data.accessTime = data.writeTime = found[0].lastWrite;
-                Handle h = CreateFile(target, GenericRead, FileShareRead | FileShareWrite,
-                                      OpenExisting);
-                if (h != InvalidHandle) {
-                    GetFileTime(h, &data.creationTime, &data.accessTime, &data.writeTime);
-                    CloseHandle(h);
-                }
+                FileHandle h(CreateFile(target, GenericRead, FileShareRead | FileShareWrite, OpenExisting));
+                if (h) GetFileTime(h.get(), &data.creationTime, &data.accessTime, &data.writeTime);
             }
         }
     }
     std::vector<BYTE> bytes = host::FormatLink(data);
-    Handle h = CreateFile(full, GenericWrite, 0, CreateAlways);
-    if (h == InvalidHandle) return hr::FromWin32(GetLastError());
+    FileHandle h(CreateFile(full, GenericWrite, 0, CreateAlways));
+    if (!h) return hr::FromWin32(GetLastError());
     DWORD done = 0;
-    bool ok = WriteFile(h, bytes.data(), DWORD(bytes.size()), done) && done == bytes.size();
+    bool ok = WriteFile(h.get(), bytes.data(), DWORD(bytes.size()), done) && done == bytes.size();
     DWORD error = ok ? 0 : GetLastError();
-    CloseHandle(h);
+    h.reset();
     if (!ok) {
         DeleteFile(full);
         return hr::FromWin32(error ? error : err::WriteFault);
@@ -149,13 +146,12 @@ HRESULT ShellLink::Save(const std::string& linkPath, bool remember) {
 
 HRESULT ShellLink::Load(const std::string& linkPath) {
     if (linkPath.size() >= MaxPath) return hr::FromWin32(err::FilenameExcedRange);
-    Handle h = CreateFile(linkPath, GenericRead, FileShareRead, OpenExisting);
-    if (h == InvalidHandle) return hr::FromWin32(GetLastError());
+    FileHandle h(CreateFile(linkPath, GenericRead, FileShareRead, OpenExisting));
+    if (!h) return hr::FromWin32(GetLastError());
     std::vector<BYTE> bytes;
     BYTE buf[4096];
     DWORD done = 0;
-    while (ReadFile(h, buf, sizeof buf, done) && done > 0) bytes.insert(bytes.end(), buf, buf + done);
-    CloseHandle(h);
+    while (ReadFile(h.get(), buf, sizeof buf, done) && done > 0) bytes.insert(bytes.end(), buf, buf + done);
     host::LinkData data;
     std::string error;
     if (!host::ParseLink(bytes, data, error)) return hr::Fail;

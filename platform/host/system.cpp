@@ -16,6 +16,7 @@
 #include <cstring>
 #include <map>
 
+#include "platform/casefold.h"
 #include "platform/files.h"
 #include "platform/host/hostenv.h"
 #include "platform/system.h"
@@ -39,31 +40,6 @@ struct Controls {
 Controls& C() {
     static Controls c;
     return c;
-}
-
-// Windows-1252 letters with a case partner outside ASCII.
-unsigned char UpperOf(unsigned char c) {
-    if (c >= 'a' && c <= 'z') return c - 32;
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 32;
-    switch (c) {
-    case 0x9A: return 0x8A;  // š
-    case 0x9C: return 0x8C;  // œ
-    case 0x9E: return 0x8E;  // ž
-    case 0xFF: return 0x9F;  // ÿ
-    default: return c;
-    }
-}
-
-unsigned char LowerOf(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') return c + 32;
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
-    switch (c) {
-    case 0x8A: return 0x9A;
-    case 0x8C: return 0x9C;
-    case 0x8E: return 0x9E;
-    case 0x9F: return 0xFF;
-    default: return c;
-    }
 }
 
 // The base letter of an upper-case Windows-1252 letter (À -> A), for the primary weight
@@ -275,22 +251,12 @@ void ResetTestControls() {
     c.coInit = co;
     c.oleInit = ole;
     ResetRegistryControls();
+    ResetFileControls();
 }
 
 bool ProgramManagerAvailable() {
     EnsureRoot();
     return C().programManager;
-}
-
-unsigned char AnsiUpper(unsigned char c) { return UpperOf(c); }
-unsigned char AnsiLower(unsigned char c) { return LowerOf(c); }
-
-bool EqualIgnoreCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (UpperOf(static_cast<unsigned char>(a[i])) != UpperOf(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
 }
 
 }  // namespace platform::host
@@ -395,7 +361,7 @@ int CompareTextIgnoreCase(const std::string& a, const std::string& b) {
     auto weigh = [](const std::string& s, bool primary) {
         std::string w;
         for (unsigned char c : s) {
-            unsigned char u = UpperOf(c);
+            unsigned char u = fold::Cp1252Upper(c);
             w += char(primary ? BaseLetter(u) : u);
         }
         return w;
@@ -416,17 +382,9 @@ int CompareTextIgnoreCase(const std::string& a, const std::string& b) {
     return 0;
 }
 
-std::string AnsiUpperCase(const std::string& s) {
-    std::string r = s;
-    for (char& c : r) c = char(UpperOf(static_cast<unsigned char>(c)));
-    return r;
-}
+std::string AnsiUpperCase(const std::string& s) { return fold::Cp1252UpperCase(s); }
 
-std::string AnsiLowerCase(const std::string& s) {
-    std::string r = s;
-    for (char& c : r) c = char(LowerOf(static_cast<unsigned char>(c)));
-    return r;
-}
+std::string AnsiLowerCase(const std::string& s) { return fold::Cp1252LowerCase(s); }
 
 UINT WinExec(const std::string& commandLine, UINT showCommand) {
     EnsureRoot();

@@ -3,6 +3,7 @@
 #include "platform/version.h"
 
 #include "platform/files.h"
+#include "platform/handles.h"
 #include "platform/host/version_pe.h"
 #include "platform/system.h"
 
@@ -38,26 +39,23 @@ bool IsBareName(const std::string& path) {
 
 // Reads the version resource of `path`; 0 or the Win32 error.
 DWORD LoadResource(const std::string& path, std::vector<BYTE>& resource) {
-    Handle h = platform::CreateFile(path, GenericRead, FileShareRead | FileShareWrite,
-                                    OpenExisting);
-    if (h == InvalidHandle && IsBareName(path)) {
+    FileHandle h(platform::CreateFile(path, GenericRead, FileShareRead | FileShareWrite, OpenExisting));
+    if (!h && IsBareName(path)) {
         // As the loader finds a bare module name: the System folder, then Windows.
         for (const std::string& dir : {GetSystemDirectory(), GetWindowsDirectory()}) {
             if (dir.empty()) continue;
-            h = platform::CreateFile(dir + "\\" + path, GenericRead,
-                                     FileShareRead | FileShareWrite, OpenExisting);
-            if (h != InvalidHandle) break;
+            h.reset(platform::CreateFile(dir + "\\" + path, GenericRead, FileShareRead | FileShareWrite,
+                                         OpenExisting));
+            if (h) break;
         }
-        if (h == InvalidHandle) return err::FileNotFound;
+        if (!h) return err::FileNotFound;
     }
-    if (h == InvalidHandle) {
+    if (!h) {
         DWORD e = platform::GetLastError();
         return e ? e : err::FileNotFound;
     }
-    FileSource src(h);
-    DWORD e = hostver::ExtractVersionResource(src, GetUserDefaultLangID(), resource);
-    platform::CloseHandle(h);
-    return e;
+    FileSource src(h.get());
+    return hostver::ExtractVersionResource(src, GetUserDefaultLangID(), resource);
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/byteorder.h"
+
 namespace platform::hostver {
 
 bool MemorySource::Read(std::uint64_t offset, void* dst, std::size_t length) {
@@ -33,24 +35,21 @@ class Image {
 public:
     explicit Image(ByteSource& src) : src_(src) {}
 
-    bool U16(std::uint64_t off, WORD& v) { return Le(off, &v, 2); }
-    bool U32(std::uint64_t off, DWORD& v) { return Le(off, &v, 4); }
+    bool U16(std::uint64_t off, WORD& v) {
+        BYTE b[2];
+        if (!src_.Read(off, b, 2)) return false;
+        v = le::Get16(b);
+        return true;
+    }
+    bool U32(std::uint64_t off, DWORD& v) {
+        BYTE b[4];
+        if (!src_.Read(off, b, 4)) return false;
+        v = le::Get32(b);
+        return true;
+    }
     bool Bytes(std::uint64_t off, void* dst, std::size_t n) { return src_.Read(off, dst, n); }
 
 private:
-    bool Le(std::uint64_t off, void* v, std::size_t n) {
-        BYTE b[4];
-        if (!src_.Read(off, b, n)) return false;
-        DWORD r = 0;
-        for (std::size_t i = n; i-- > 0;) r = (r << 8) | b[i];
-        if (n == 2) {
-            WORD w = static_cast<WORD>(r);
-            std::memcpy(v, &w, 2);
-        } else {
-            std::memcpy(v, &r, 4);
-        }
-        return true;
-    }
     ByteSource& src_;
 };
 
@@ -203,8 +202,7 @@ DWORD ExtractVersionResource(ByteSource& src, LANGID userLanguage, std::vector<B
     std::vector<BYTE> bytes(dataSize);
     if (!img.Bytes(*at, bytes.data(), bytes.size())) return err::ResourceTypeNotFound;
     // A root block longer than the resource is cut to the resource.
-    bytes[0] = static_cast<BYTE>(dataSize & 0xFF);
-    bytes[1] = static_cast<BYTE>(dataSize >> 8);
+    le::Put16(bytes.data(), WORD(dataSize));
     resource = std::move(bytes);
     return 0;
 }

@@ -46,10 +46,4 @@ std::vector<BYTE> MakeInfoBuffer(const std::vector<BYTE>& resource);
 bool QueryValue(std::vector<BYTE>& data, const std::string& subBlock, const void*& value,
                 UINT& length);
 
-// WideCharToMultiByte(1252, 0) of one UTF-16 string (best-fit, unmapped -> '?';
-// a surrogate pair gives "??", as the system gives it).
-std::string Utf16ToAnsi(const std::u16string& text);
-// MultiByteToWideChar(1252) of an ANSI string.
-std::u16string AnsiToUtf16(const std::string& text);
-
 }  // namespace platform::hostver

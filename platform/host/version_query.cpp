@@ -7,36 +7,19 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/byteorder.h"
+#include "platform/casefold.h"
+#include "platform/host/cp1252.h"
 #include "platform/host/version_pe.h"
 
 namespace platform::hostver {
 
 namespace {
 
-const struct {
-    char16_t code;
-    BYTE ansi;
-} kBestFit[] = {
-#include "platform/host/cp1252_bestfit.inc"
-};
+using host::AnsiToUtf16;
+using host::Utf16ToAnsi;
 
-// Code page 1252's bytes 0x80-0x9F (the rest equals Latin-1).
-const char16_t kHigh1252[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-char AnsiOf(char16_t c) {
-    if (c < 0x80) return static_cast<char>(c);
-    auto it = std::lower_bound(std::begin(kBestFit), std::end(kBestFit), c,
-                               [](const auto& e, char16_t v) { return e.code < v; });
-    if (it != std::end(kBestFit) && it->code == c) return static_cast<char>(it->ansi);
-    return '?';
-}
-
-WORD Rd16(const std::vector<BYTE>& d, std::size_t off) {
-    return static_cast<WORD>(d[off] | (d[off + 1] << 8));
-}
+WORD Rd16(const std::vector<BYTE>& d, std::size_t off) { return le::Get16(d.data() + off); }
 
 std::size_t Align4(std::size_t v) { return (v + 3) & ~std::size_t(3); }
 
@@ -74,35 +57,15 @@ std::optional<Block> ReadBlock(const std::vector<BYTE>& d, std::size_t start, st
     return b;
 }
 
-char16_t Fold(char16_t c) {
-    if (c >= u'a' && c <= u'z') return c - 32;
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 32;
-    return c;
-}
-
+// Keys match without regard to case, for the letters Latin-1 and Windows-1252 share.
 bool KeyEquals(const std::vector<BYTE>& d, const Block& b, const std::u16string& key) {
     if (b.keyChars != key.size()) return false;
     for (std::size_t i = 0; i < key.size(); ++i)
-        if (Fold(Rd16(d, b.keyStart + 2 * i)) != Fold(key[i])) return false;
+        if (fold::Latin1Upper(Rd16(d, b.keyStart + 2 * i)) != fold::Latin1Upper(key[i])) return false;
     return true;
 }
 
 }  // namespace
-
-std::string Utf16ToAnsi(const std::u16string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char16_t c : text) out += AnsiOf(c);  // each half of a surrogate pair -> '?'
-    return out;
-}
-
-std::u16string AnsiToUtf16(const std::string& text) {
-    std::u16string out;
-    out.reserve(text.size());
-    for (unsigned char c : text)
-        out += (c >= 0x80 && c < 0xA0) ? kHigh1252[c - 0x80] : static_cast<char16_t>(c);
-    return out;
-}
 
 std::vector<BYTE> MakeInfoBuffer(const std::vector<BYTE>& resource) {
     std::vector<BYTE> buf(resource.size() * 2 + 4, 0);

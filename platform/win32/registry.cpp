@@ -2,6 +2,7 @@
 #include "platform/win32/win32_api.h"
 
 #include "platform/registry.h"
+#include "platform/handles.h"
 
 namespace platform {
 
@@ -147,10 +148,8 @@ LONG RegGetMultiString(HKEY key, const std::string& name, std::vector<std::strin
 }
 
 bool RegKeyExists(HKEY root, const std::string& subKey) {
-    HKEY k = 0;
-    if (RegOpenKey(root, subKey, KeyRead, k) != ERROR_SUCCESS) return false;
-    RegCloseKey(k);
-    return true;
+    KeyHandle k;
+    return RegOpenKey(root, subKey, KeyRead, k.receive()) == ERROR_SUCCESS;
 }
 
 bool RegValueExists(HKEY key, const std::string& name) {

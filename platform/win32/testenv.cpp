@@ -19,5 +19,8 @@ bool ReloadRegistry() { return false; }
 bool SetProgramManagerAvailable(bool) { return false; }
 std::string LastWinExecCommand() { return {}; }
 bool SetWinExecRecordOnly(bool) { return false; }
+// Tests on Windows hold a real handle open without sharing instead.
+bool SetDiskFullAfter(std::optional<std::uint64_t>) { return false; }
+bool HoldFileInUse(const std::string&, bool) { return false; }
 
 }  // namespace platform::testenv

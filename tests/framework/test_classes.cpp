@@ -144,6 +144,16 @@ TEST(Helpers, Format) {
     EXPECT_THROW(Format("%q", {1LL}), EConvertError);
 }
 
+TEST(Helpers, InOutErrorCarriesTheLastErrorCode) {
+    platform::SetLastError(platform::err::DiskFull);
+    try {
+        RaiseLastInOutError();
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(e.Message(), "I/O error 112");
+        EXPECT_EQ(e.ErrorCode, 112u);
+    }
+}
+
 TEST(Helpers, TryStrToInt) {
     long long v = 0;
     EXPECT_TRUE(TryStrToInt("  -42", v));

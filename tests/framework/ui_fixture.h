@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/forms.h"
+#include "framework/startup.h"
 #include "framework/ui/headless.h"
 
 class UiTest : public testing::Test {

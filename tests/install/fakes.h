@@ -1,14 +1,15 @@
-// Stand-ins for the install tests: a main install object, install files, an uninstall
-// program, a listener and a helper that records its runs. The file classes carry the
-// class names of the real ones so that the name-based class tests see them as such.
+// Stand-ins for the install tests: a main install object, a file container, an install
+// file, an uninstall program, a listener and a helper that records its runs. The file
+// classes say what they are through the install containers' virtual operations, as the
+// real ones do.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "framework/paths.h"
 #include "install/cmp_TInstallContainer.h"
-#include "shell/cmp_TInstallShellLink.h"
 
 namespace zarn::test {
 
@@ -31,27 +32,40 @@ public:
 };
 inline ZARN_DEFINE_CLASS(TTestInstall, TInstall, [](auto&) {})
 
-class TInstallFile : public TFileRelated {
-    ZARN_CLASS(TInstallFile, TFileRelated)
+class TFakeFileContainer : public TFileRelated {
+    ZARN_CLASS(TFakeFileContainer, TFileRelated)
 public:
-    explicit TInstallFile(TComponent* owner) : TFileRelated(owner) {
+    using TFileRelated::TFileRelated;
+    bool IsFileContainer() const override { return true; }
+};
+inline ZARN_DEFINE_CLASS(TFakeFileContainer, TFileRelated, [](auto&) {})
+
+// An install file: a link to it points at its destination file and is named after it.
+class TFakeInstallFile : public TFileRelated {
+    ZARN_CLASS(TFakeInstallFile, TFileRelated)
+public:
+    explicit TFakeInstallFile(TComponent* owner) : TFileRelated(owner) {
         processRank_ = 2000;
         autoProcess_ = true;
     }
     std::string DestName() const { return destName; }
     void SetDestName(const std::string& v) { destName = v; }
+    bool IsInstallFile() const override { return true; }
+    std::string LinkTarget() override { return AddTrailingBackslash(GetDestDir()) + destName; }
+    std::string NameForLinks() const override { return ChangeFileExt(destName, ".lnk"); }
     std::string destName;
 };
-inline ZARN_DEFINE_CLASS(TInstallFile, TFileRelated, [](TClassBuilder<TInstallFile>& b) {
-    b.Str("DestName", &TInstallFile::DestName, &TInstallFile::SetDestName);
+inline ZARN_DEFINE_CLASS(TFakeInstallFile, TFileRelated, [](TClassBuilder<TFakeInstallFile>& b) {
+    b.Str("DestName", &TFakeInstallFile::DestName, &TFakeInstallFile::SetDestName);
 })
 
-class TUninstallEXE : public TInstallFile {
-    ZARN_CLASS(TUninstallEXE, TInstallFile)
+class TFakeUninstallEXE : public TFakeInstallFile {
+    ZARN_CLASS(TFakeUninstallEXE, TFakeInstallFile)
 public:
-    using TInstallFile::TInstallFile;
+    using TFakeInstallFile::TFakeInstallFile;
+    bool IsUninstallProgram() const override { return true; }
 };
-inline ZARN_DEFINE_CLASS(TUninstallEXE, TInstallFile, [](auto&) {})
+inline ZARN_DEFINE_CLASS(TFakeUninstallEXE, TFakeInstallFile, [](auto&) {})
 
 // A helper of any rank that records what happens to it into a shared log.
 class TRecorder : public TFileRelated {

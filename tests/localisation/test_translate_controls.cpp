@@ -11,6 +11,7 @@
 #include "framework/formreader.h"
 #include "framework/forms.h"
 #include "framework/stdctrls.h"
+#include "framework/startup.h"
 #include "localisation/cmp_TTranslateControls.h"
 #include "localisation/cmp_TTranslator.h"
 

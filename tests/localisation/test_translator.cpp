@@ -7,6 +7,7 @@
 
 #include "framework/formreader.h"
 #include "framework/forms.h"
+#include "framework/startup.h"
 #include "localisation/cmp_TTranslator.h"
 #include "platform/testenv.h"
 

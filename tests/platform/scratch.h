@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/handles.h"
 #include "platform/system.h"
 
 namespace zarn::test {
@@ -46,22 +47,20 @@ protected:
 
     // Writes `text` into a new file (replacing an old one).
     static void WriteText(const std::string& path, const std::string& text) {
-        platform::Handle h = platform::CreateFile(path, platform::GenericWrite, 0, platform::CreateAlways);
-        ASSERT_NE(h, platform::InvalidHandle) << platform::GetLastError();
+        platform::FileHandle h(platform::CreateFile(path, platform::GenericWrite, 0, platform::CreateAlways));
+        ASSERT_TRUE(h) << platform::GetLastError();
         platform::DWORD done = 0;
-        ASSERT_TRUE(platform::WriteFile(h, text.data(), platform::DWORD(text.size()), done));
+        ASSERT_TRUE(platform::WriteFile(h.get(), text.data(), platform::DWORD(text.size()), done));
         ASSERT_EQ(done, text.size());
-        platform::CloseHandle(h);
     }
     static std::string ReadText(const std::string& path) {
-        platform::Handle h = platform::CreateFile(path, platform::GenericRead, platform::FileShareRead,
-                                                  platform::OpenExisting);
-        if (h == platform::InvalidHandle) return "<missing>";
+        platform::FileHandle h(
+            platform::CreateFile(path, platform::GenericRead, platform::FileShareRead, platform::OpenExisting));
+        if (!h) return "<missing>";
         std::string out;
         char buf[512];
         platform::DWORD got = 0;
-        while (platform::ReadFile(h, buf, sizeof buf, got) && got) out.append(buf, got);
-        platform::CloseHandle(h);
+        while (platform::ReadFile(h.get(), buf, sizeof buf, got) && got) out.append(buf, got);
         return out;
     }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/files.h"
+#include "platform/handles.h"
 #include "platform/system.h"
 #include "platform/testenv.h"
 #include "tests/platform/scratch.h"
@@ -238,6 +239,87 @@ TEST_F(Files, CopyAndMove) {
     ASSERT_TRUE(MoveFileEx(Path("moved.txt"), Path("copy.txt"), MoveFileReplaceExisting));
     EXPECT_EQ(ReadText(Path("copy.txt")), "second");
     EXPECT_FALSE(FileExists(Path("moved.txt")));
+}
+
+// Sharing among open handles, as Windows keeps it: a new open must allow what the open
+// handles do, and they must allow what it asks for.
+TEST_F(Files, OpenHandlesShareAsTheirModesSay) {
+    WriteText(Path("s.txt"), "shared");
+    auto refused = [](Handle h) {
+        if (h == InvalidHandle) return GetLastError() == err::SharingViolation;
+        CloseHandle(h);
+        return false;
+    };
+    Handle reader = CreateFile(Path("s.txt"), GenericRead, FileShareRead, OpenExisting);
+    ASSERT_NE(reader, InvalidHandle);
+    Handle second = CreateFile(Path("S.TXT"), GenericRead, FileShareRead, OpenExisting);
+    EXPECT_NE(second, InvalidHandle);
+    CloseHandle(second);
+    EXPECT_TRUE(refused(CreateFile(Path("s.txt"), GenericWrite, FileShareRead | FileShareWrite, OpenExisting)));
+    EXPECT_TRUE(refused(CreateFile(Path("s.txt"), GenericRead, FileShareWrite, OpenExisting)));
+    EXPECT_TRUE(refused(CreateFile(Path("s.txt"), GenericWrite, FileShareRead, CreateAlways)));
+    EXPECT_FALSE(DeleteFile(Path("s.txt")));
+    EXPECT_EQ(GetLastError(), err::SharingViolation);
+    EXPECT_FALSE(MoveFileEx(Path("s.txt"), Path("t.txt"), 0));
+    EXPECT_EQ(GetLastError(), err::SharingViolation);
+    // Copying from it reads only; copying onto it needs to write.
+    EXPECT_TRUE(CopyFile(Path("s.txt"), Path("copy.txt"), false));
+    EXPECT_FALSE(CopyFile(Path("copy.txt"), Path("s.txt"), false));
+    EXPECT_EQ(GetLastError(), err::SharingViolation);
+    // An open file cannot be replaced by a move either.
+    EXPECT_FALSE(MoveFileEx(Path("copy.txt"), Path("s.txt"), MoveFileReplaceExisting));
+    EXPECT_EQ(GetLastError(), err::AccessDenied);
+    CloseHandle(reader);
+    EXPECT_EQ(ReadText(Path("s.txt")), "shared");
+
+    // A writer that shares everything: others may read and write beside it, but only
+    // when they share writing in turn; it may be renamed while open.
+    Handle writer = CreateFile(Path("s.txt"), GenericWrite, FileShareRead | FileShareWrite | FileShareDelete,
+                               OpenExisting);
+    ASSERT_NE(writer, InvalidHandle);
+    EXPECT_TRUE(refused(CreateFile(Path("s.txt"), GenericRead, FileShareRead, OpenExisting)));
+    Handle both = CreateFile(Path("s.txt"), GenericRead, FileShareRead | FileShareWrite | FileShareDelete,
+                             OpenExisting);
+    EXPECT_NE(both, InvalidHandle);
+    CloseHandle(both);
+    ASSERT_TRUE(MoveFileEx(Path("s.txt"), Path("renamed.txt"), 0)) << GetLastError();
+    DWORD done = 0;
+    EXPECT_TRUE(WriteFile(writer, "SH", 2, done));
+    CloseHandle(writer);
+    EXPECT_EQ(ReadText(Path("renamed.txt")), "SHared");
+
+    // A handle that shares nothing keeps every other open out.
+    Handle alone = CreateFile(Path("renamed.txt"), GenericRead, 0, OpenExisting);
+    ASSERT_NE(alone, InvalidHandle);
+    EXPECT_TRUE(refused(CreateFile(Path("renamed.txt"), GenericRead, FileShareRead | FileShareWrite | FileShareDelete,
+                                   OpenExisting)));
+    // Attributes can still be read, and an open for neither reading nor writing passes.
+    EXPECT_TRUE(FileExists(Path("renamed.txt")));
+    Handle look = CreateFile(Path("renamed.txt"), 0, 0, OpenExisting);
+    EXPECT_NE(look, InvalidHandle);
+    CloseHandle(look);
+    CloseHandle(alone);
+    EXPECT_TRUE(DeleteFile(Path("renamed.txt")));
+}
+
+// The owning wrapper closes exactly once, hands over on a move or release, and leaves
+// the last error of a failure alone while it closes.
+TEST_F(Files, OwnedHandlesCloseOnceAndKeepTheLastError) {
+    WriteText(Path("o.txt"), "o");
+    auto openNow = [&] { return FileHandle(CreateFile(Path("o.txt"), GenericRead, 0, OpenExisting)); };
+    FileHandle first = openNow();
+    ASSERT_TRUE(first);
+    FileHandle second(std::move(first));
+    EXPECT_FALSE(first);
+    EXPECT_FALSE(openNow());  // still open, sharing nothing
+    SetLastError(err::DiskFull);
+    second.reset();
+    EXPECT_EQ(GetLastError(), err::DiskFull);
+    Handle raw = openNow().release();
+    ASSERT_NE(raw, InvalidHandle);
+    EXPECT_FALSE(openNow());  // release did not close it
+    EXPECT_TRUE(CloseHandle(raw));
+    EXPECT_TRUE(openNow());
 }
 
 TEST_F(Files, TempFileNames) {

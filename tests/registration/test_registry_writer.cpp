@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/handles.h"
 #include "platform/registry.h"
 #include "platform/testenv.h"
 #include "registration/routines_RegistryWriter.h"
@@ -13,12 +14,13 @@ namespace {
 using namespace platform;
 
 void DeleteTree(HKEY root, const std::string& sub) {
-    HKEY k = 0;
-    if (RegOpenKey(root, sub, KeyRead, k) != 0) return;
     std::vector<std::string> children;
-    std::string child;
-    for (DWORD i = 0; RegEnumKey(k, i, child) == 0; ++i) children.push_back(child);
-    RegCloseKey(k);
+    {
+        KeyHandle k;
+        if (RegOpenKey(root, sub, KeyRead, k.receive()) != 0) return;
+        std::string child;
+        for (DWORD i = 0; RegEnumKey(k.get(), i, child) == 0; ++i) children.push_back(child);
+    }
     for (const auto& c : children) DeleteTree(root, sub + "\\" + c);
     RegDeleteKey(root, sub);
 }
@@ -45,13 +47,11 @@ protected:
         return "\\" + base_ + (rest.empty() ? "" : "\\" + rest);
     }
     std::string Stored(HKEY root, const std::string& sub, const std::string& name) {
-        HKEY k = 0;
-        if (RegOpenKey(root, base_ + (sub.empty() ? "" : "\\" + sub), KeyRead, k) != 0)
+        KeyHandle k;
+        if (RegOpenKey(root, base_ + (sub.empty() ? "" : "\\" + sub), KeyRead, k.receive()) != 0)
             return "<no key>";
         std::string v;
-        LONG rc = RegGetString(k, name, v);
-        RegCloseKey(k);
-        return rc == 0 ? v : "<no value>";
+        return RegGetString(k.get(), name, v) == 0 ? v : "<no value>";
     }
 
     std::string base_;
@@ -61,14 +61,13 @@ TEST_F(RegistryWriter, CreatesMissingKeysAndAnEmptyStringValue) {
     ASSERT_FALSE(RegKeyExists(HKeyLocalMachine, base_));
     WriteRegString(4, Key("New\\Deeper"), "Empty", "");
 
-    HKEY k = 0;
-    ASSERT_EQ(RegOpenKey(HKeyLocalMachine, base_ + "\\New\\Deeper", KeyRead, k), 0);
+    KeyHandle k;
+    ASSERT_EQ(RegOpenKey(HKeyLocalMachine, base_ + "\\New\\Deeper", KeyRead, k.receive()), 0);
     DWORD type = 0;
     std::vector<BYTE> data;
-    EXPECT_EQ(RegQueryValue(k, "Empty", type, data), 0);
+    EXPECT_EQ(RegQueryValue(k.get(), "Empty", type, data), 0);
     EXPECT_EQ(type, RegSz);
     EXPECT_EQ(data, std::vector<BYTE>{0});
-    RegCloseKey(k);
 
     std::string v = "stale";
     ReadRegString(4, Key("New\\Deeper"), "Empty", v, "default");
@@ -133,13 +132,14 @@ TEST_F(RegistryWriter, MissingKeyOrValueGivesTheDefaultAndCreatesNothing) {
 }
 
 TEST_F(RegistryWriter, NonStringValuesGiveTheDefault) {
-    HKEY k = 0;
-    ASSERT_EQ(RegCreateKey(HKeyLocalMachine, base_, k), 0);
-    ASSERT_EQ(RegSetDword(k, "Number", 42), 0);
-    ASSERT_EQ(RegSetMultiString(k, "List", {"a", "b"}), 0);
-    const char expand[] = "%SystemRoot%\\x";
-    ASSERT_EQ(RegSetValue(k, "Expand", RegExpandSz, expand, sizeof expand), 0);
-    RegCloseKey(k);
+    {
+        KeyHandle k;
+        ASSERT_EQ(RegCreateKey(HKeyLocalMachine, base_, k.receive()), 0);
+        ASSERT_EQ(RegSetDword(k.get(), "Number", 42), 0);
+        ASSERT_EQ(RegSetMultiString(k.get(), "List", {"a", "b"}), 0);
+        const char expand[] = "%SystemRoot%\\x";
+        ASSERT_EQ(RegSetValue(k.get(), "Expand", RegExpandSz, expand, sizeof expand), 0);
+    }
 
     std::string v;
     ReadRegString(4, Key(), "Number", v, "def");

@@ -3,7 +3,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "framework/bitmap.h"
+#include "platform/byteorder.h"
+#include "platform/casefold.h"
 #include "platform/files.h"
+#include "platform/handles.h"
 
 namespace sample {
 namespace {
@@ -24,55 +28,23 @@ struct Rng {
     }
 };
 
-void Put16(std::vector<std::uint8_t>& v, std::uint16_t x) {
-    v.push_back(std::uint8_t(x));
-    v.push_back(std::uint8_t(x >> 8));
-}
-void Put32(std::vector<std::uint8_t>& v, std::uint32_t x) {
-    for (int i = 0; i < 4; ++i) v.push_back(std::uint8_t(x >> (8 * i)));
-}
-void Set32(std::vector<std::uint8_t>& v, std::size_t at, std::uint32_t x) {
-    for (int i = 0; i < 4; ++i) v[at + std::size_t(i)] = std::uint8_t(x >> (8 * i));
-}
-
-std::string Lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = char(c + 32);
-    return s;
-}
+namespace le = platform::le;
 
 bool EndsWith(const std::string& s, const std::string& e) {
     return s.size() >= e.size() && s.compare(s.size() - e.size(), e.size(), e) == 0;
 }
 
-// A 24-bit bitmap with a pattern of its own per name.
+// A 24-bit bitmap with a pattern of its own per name (counted from the bottom row, as
+// the file stores it).
 std::vector<std::uint8_t> Bitmap(const std::string& name, int w, int h) {
     Rng r{Fnv(name)};
     std::uint8_t base[3] = {std::uint8_t(r.Next()), std::uint8_t(r.Next()), std::uint8_t(r.Next())};
-    int row = (w * 3 + 3) & ~3;
-    std::vector<std::uint8_t> v;
-    v.push_back('B');
-    v.push_back('M');
-    Put32(v, std::uint32_t(54 + row * h));
-    Put32(v, 0);
-    Put32(v, 54);
-    Put32(v, 40);
-    Put32(v, std::uint32_t(w));
-    Put32(v, std::uint32_t(h));
-    Put16(v, 1);
-    Put16(v, 24);
-    Put32(v, 0);
-    Put32(v, std::uint32_t(row * h));
-    Put32(v, 2835);
-    Put32(v, 2835);
-    Put32(v, 0);
-    Put32(v, 0);
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x)
-            for (int c = 0; c < 3; ++c) v.push_back(std::uint8_t(base[c] + x * (c + 1) + y * (3 - c)));
-        for (int p = w * 3; p < row; ++p) v.push_back(0);
-    }
-    return v;
+    auto shade = [&](int c, int x, int y) { return std::uint8_t(base[c] + x * (c + 1) + y * (3 - c)); };
+    TBitmap bitmap;
+    bitmap.SetSize(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) bitmap.SetPixel(x, h - 1 - y, shade(2, x, y), shade(1, x, y), shade(0, x, y));
+    return bitmap.SaveToBmp();
 }
 
 // A short 8-bit mono WAVE file: a falling click.
@@ -80,17 +52,17 @@ std::vector<std::uint8_t> Wave() {
     const int rate = 11025, n = rate / 8;
     std::vector<std::uint8_t> v;
     for (const char* p = "RIFF"; *p; ++p) v.push_back(std::uint8_t(*p));
-    Put32(v, std::uint32_t(36 + n));
+    le::Append32(v, std::uint32_t(36 + n));
     for (const char* p = "WAVEfmt "; *p; ++p) v.push_back(std::uint8_t(*p));
-    Put32(v, 16);
-    Put16(v, 1);
-    Put16(v, 1);
-    Put32(v, rate);
-    Put32(v, rate);
-    Put16(v, 1);
-    Put16(v, 8);
+    le::Append32(v, 16);
+    le::Append16(v, 1);
+    le::Append16(v, 1);
+    le::Append32(v, rate);
+    le::Append32(v, rate);
+    le::Append16(v, 1);
+    le::Append16(v, 8);
     for (const char* p = "data"; *p; ++p) v.push_back(std::uint8_t(*p));
-    Put32(v, n);
+    le::Append32(v, n);
     for (int i = 0; i < n; ++i) {
         double env = 1.0 - double(i) / n;
         v.push_back(std::uint8_t(128 + 100 * env * std::sin(i * (0.9 - 0.6 * i / n))));
@@ -125,23 +97,23 @@ std::vector<std::uint8_t> QuakePack(int megabytes, std::uint32_t seed) {
     v.reserve(total + 12 + lumps * 64);
     for (int i = 0; i < lumps; ++i) {
         offsets.push_back(std::uint32_t(v.size()));
-        for (std::size_t k = 0; k < lump; k += 4) Put32(v, r.Next());
+        for (std::size_t k = 0; k < lump; k += 4) le::Append32(v, r.Next());
     }
     std::uint32_t dir = std::uint32_t(v.size());
     for (int i = 0; i < lumps; ++i) {
         char name[56] = {};
         std::snprintf(name, sizeof name, "maps/skyr%02d.bsp", i);
         v.insert(v.end(), name, name + 56);
-        Put32(v, offsets[std::size_t(i)]);
-        Put32(v, std::uint32_t(lump));
+        le::Append32(v, offsets[std::size_t(i)]);
+        le::Append32(v, std::uint32_t(lump));
     }
-    Set32(v, 4, dir);
-    Set32(v, 8, std::uint32_t(lumps * 64));
+    le::Put32(&v[4], dir);
+    le::Put32(&v[8], std::uint32_t(lumps * 64));
     return v;
 }
 
 std::vector<std::uint8_t> FileContents(const std::string& relativeName, int pakMegabytes) {
-    std::string n = Lower(relativeName);
+    std::string n = platform::fold::AsciiLowerCase(relativeName);
     if (n == "pak0.pak") return QuakePack(pakMegabytes, Fnv(n));
     if (n == "readme.txt")
         return Text(
@@ -174,17 +146,17 @@ bool MakeFolder(const std::string& path) {
 }
 
 bool WriteWhole(const std::string& path, const std::vector<std::uint8_t>& data) {
-    platform::Handle h = platform::CreateFile(path, platform::GenericWrite, 0, platform::CreateAlways);
-    if (h == platform::InvalidHandle) return false;
+    platform::FileHandle h(platform::CreateFile(path, platform::GenericWrite, 0, platform::CreateAlways));
+    if (!h) return false;
     std::size_t done = 0;
     bool ok = true;
     while (ok && done < data.size()) {
         platform::DWORD chunk = platform::DWORD(std::min<std::size_t>(data.size() - done, 1 << 20));
         platform::DWORD written = 0;
-        ok = platform::WriteFile(h, data.data() + done, chunk, written) && written == chunk;
+        ok = platform::WriteFile(h.get(), data.data() + done, chunk, written) && written == chunk;
         done += chunk;
     }
-    return platform::CloseHandle(h) && ok;
+    return platform::CloseHandle(h.release()) && ok;
 }
 
 }  // namespace

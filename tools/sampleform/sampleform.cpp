@@ -9,6 +9,7 @@
 #include "framework/formreader.h"
 #include "framework/forms.h"
 #include "framework/stdctrls.h"
+#include "framework/startup.h"
 
 namespace {
 

@@ -1,43 +1,22 @@
 // The setup program end to end on the host, driven through the headless backend: the
 // wizard, the copy window, the shortcuts, the cache removal and the final question.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "app/filelist.h"
-#include "app/install.h"
-#include "app/main.h"
-#include "app/startup.h"
-#include "framework/forms.h"
 #include "framework/resources.h"
-#include "framework/ui/headless.h"
-#include "platform/files.h"
 #include "platform/shelllink.h"
 #include "platform/system.h"
-#include "platform/testenv.h"
-#include "shell/routines_SystemFolders.h"
-#include "tools/mksample/samplefiles.h"
+#include "install/routines_Destinations.h"
+#include "tests/app/setup_run.h"
 
 namespace {
 
-constexpr int PakMegabytes = 2;
-const char* const NotSuccessful = "The installation was not successfull.";
-const char* const FinalQuestion = "Installation Successful\r\n\nRun Skyreach launcher now?";
+using namespace zarn::test;
 
-std::vector<std::uint8_t> ReadAll(const std::string& path) {
-    std::vector<std::uint8_t> data;
-    platform::Handle h = platform::CreateFile(path, platform::GenericRead, platform::FileShareRead, platform::OpenExisting);
-    if (h == platform::InvalidHandle) return data;
-    std::uint8_t buf[65536];
-    platform::DWORD n = 0;
-    while (platform::ReadFile(h, buf, sizeof buf, n) && n > 0) data.insert(data.end(), buf, buf + n);
-    platform::CloseHandle(h);
-    return data;
-}
+const char* const FinalQuestion = "Installation Successful\r\n\nRun Skyreach launcher now?";
 
 struct LinkFields {
     bool loaded = false;
@@ -55,66 +34,6 @@ LinkFields ReadLink(const std::string& path) {
     link->GetArguments(f.arguments);
     return f;
 }
-
-class SetupRun : public testing::Test {
-protected:
-    void SetUp() override {
-        static bool initialised = false;
-        if (!initialised) {
-            setupapp::InitialiseLibrary();
-            initialised = true;
-        }
-        files = setupapp::StoredFileList();
-        ASSERT_EQ(files.size(), 60u);
-        ASSERT_EQ(sample::CreateEnvironment(layout, files, PakMegabytes), "");
-        ASSERT_TRUE(platform::SetCurrentDirectory(layout.sourceDir));
-        platform::testenv::SetWinExecRecordOnly(true);
-        ui_ = &ui::UseHeadlessBackend();
-        setupapp::CreateForms();
-    }
-
-    void TearDown() override {
-        Application->Reset();
-        MainForm = nullptr;
-        InstallForm = nullptr;
-    }
-
-    ui::THeadlessBackend& UI() { return *ui_; }
-
-    // Walks the wizard to its last page with `quakePath` and presses Finish.
-    void ScheduleWizard(const std::string& quakePath) {
-        UI().WhenIdle([this] { ASSERT_TRUE(UI().Click("NextBtn")); });
-        UI().WhenIdle([this, quakePath] { ASSERT_TRUE(UI().Retype("FilenameEdit", quakePath)); });
-        UI().WhenIdle([this] { ASSERT_TRUE(UI().Click("NextBtn")); });
-        UI().WhenIdle([this] { ASSERT_TRUE(UI().Click("FinishBtn")); });
-    }
-
-    void Run() { Application->Run(); }
-
-    std::vector<std::string> BoxTexts() const {
-        std::vector<std::string> t;
-        for (const auto& b : ui_->Boxes()) t.push_back(b.request.text);
-        return t;
-    }
-    int CountBoxes(const std::string& text) const {
-        int n = 0;
-        for (const auto& b : ui_->Boxes()) n += b.request.text == text;
-        return n;
-    }
-
-    std::string GameDir() const { return "c:\\quake\\skyrdemo"; }
-
-    void ExpectAllFilesInstalled() {
-        for (const std::string& f : files) {
-            auto installed = ReadAll(GameDir() + "\\" + f);
-            EXPECT_EQ(installed, sample::FileContents(f, PakMegabytes)) << f;
-        }
-    }
-
-    sample::Layout layout;
-    std::vector<std::string> files;
-    ui::THeadlessBackend* ui_ = nullptr;
-};
 
 TEST_F(SetupRun, FullInstallationWithLauncher) {
     ScheduleWizard("C:\\QUAKE\\quake.exe");
@@ -166,11 +85,7 @@ TEST_F(SetupRun, FullInstallationWithLauncher) {
 }
 
 TEST_F(SetupRun, AnsweringNoShowsWhereToStartAndStillSucceeds) {
-    ScheduleWizard("C:\\QUAKE\\quake.exe");
-    UI().QueueAnswer(mrNo);
-    UI().QueueAnswer(mrOk);
-    UI().StrictBoxes = true;
-    Run();
+    RunDecliningTheLauncher();
     EXPECT_TRUE(InstallForm->InstallSucceeded);
     EXPECT_EQ(platform::testenv::LastWinExecCommand(), "");
     ASSERT_EQ(UI().Boxes().size(), 2u);
@@ -196,11 +111,12 @@ TEST_F(SetupRun, UpperCasePathGivesLowerCaseFolders) {
 
 TEST_F(SetupRun, PathWithoutQuakeExeInstallsAtTheRootOfTheSourceDrive) {
     std::vector<std::uint8_t> exe = {'M', 'Z'};
-    platform::Handle h = platform::CreateFile("C:\\QUAKE\\glquake.exe", platform::GenericWrite, 0, platform::CreateAlways);
-    ASSERT_NE(h, platform::InvalidHandle);
+    platform::FileHandle h(
+        platform::CreateFile("C:\\QUAKE\\glquake.exe", platform::GenericWrite, 0, platform::CreateAlways));
+    ASSERT_TRUE(h);
     platform::DWORD n;
-    platform::WriteFile(h, exe.data(), 2, n);
-    platform::CloseHandle(h);
+    platform::WriteFile(h.get(), exe.data(), 2, n);
+    h.reset();
 
     ScheduleWizard("C:\\QUAKE\\glquake.exe");
     UI().QueueAnswer(mrNo);
@@ -218,8 +134,7 @@ TEST_F(SetupRun, RerunReplacesEveryFileWithoutFolderErrors) {
     ASSERT_TRUE(InstallForm->InstallSucceeded);
 
     // Spoil one installed file; the second run puts it right.
-    platform::Handle h = platform::CreateFile(GameDir() + "\\readme.txt", platform::GenericWrite, 0, platform::CreateAlways);
-    platform::CloseHandle(h);
+    platform::FileHandle(platform::CreateFile(GameDir() + "\\readme.txt", platform::GenericWrite, 0, platform::CreateAlways));
     TearDown();
     platform::SetCurrentDirectory(layout.sourceDir);
     ui_ = &ui::UseHeadlessBackend();
@@ -236,8 +151,7 @@ TEST_F(SetupRun, RerunReplacesEveryFileWithoutFolderErrors) {
 
 TEST_F(SetupRun, FoldersThatCannotBeCreatedAreBothReported) {
     // A plain file where the game folder should go.
-    platform::Handle h = platform::CreateFile("C:\\QUAKE\\skyrdemo", platform::GenericWrite, 0, platform::CreateAlways);
-    platform::CloseHandle(h);
+    platform::FileHandle(platform::CreateFile("C:\\QUAKE\\skyrdemo", platform::GenericWrite, 0, platform::CreateAlways));
     ScheduleWizard("C:\\QUAKE\\quake.exe");
     Run();
     EXPECT_FALSE(InstallForm->InstallSucceeded);
@@ -273,26 +187,51 @@ TEST_F(SetupRun, DestinationThatCannotBeCreated) {
 }
 
 TEST_F(SetupRun, DiskThatFillsDuringAFileIsReportedOnceAndLeavesItTruncated) {
-    // Files of this process may not grow past 1 MB: pak0.pak (2 MB) fills the "disk".
-    struct rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    auto previous = signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limited = old;
-    limited.rlim_cur = 1024 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    // The disk fills 1 MB into pak0.pak, the second file, in the middle of a block.
+    const std::uint64_t fits = sample::FileContents("skyr.exe", PakMegabytes).size() + 1024 * 1024;
+    ASSERT_TRUE(platform::testenv::SetDiskFullAfter(fits));
     ScheduleWizard("C:\\QUAKE\\quake.exe");
     Run();
-    setrlimit(RLIMIT_FSIZE, &old);
-    signal(SIGXFSZ, previous);
+    platform::testenv::SetDiskFullAfter(std::nullopt);
 
     EXPECT_FALSE(InstallForm->InstallSucceeded);
-    EXPECT_EQ(CountBoxes("Unable to write to disk.\r\n\nProbable cause: destination disk full"), 1);
-    EXPECT_EQ(CountBoxes(NotSuccessful), 1);
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Unable to write to disk.\r\n\nProbable cause: destination disk full",
+                                                      NotSuccessful}));
+    EXPECT_EQ(UI().Boxes()[0].request.caption, Application->Title());
+    // What fitted is there, byte for byte; nothing after it was started.
     auto pak = ReadAll(GameDir() + "\\pak0.pak");
     EXPECT_EQ(pak.size(), 1024u * 1024u);
     auto full = sample::FileContents("pak0.pak", PakMegabytes);
     EXPECT_TRUE(std::equal(pak.begin(), pak.end(), full.begin()));
+    EXPECT_EQ(ReadAll(GameDir() + "\\skyr.exe"), sample::FileContents("skyr.exe", PakMegabytes));
     EXPECT_FALSE(platform::FileExists(GameDir() + "\\progs.dat"));
+    EXPECT_FALSE(platform::FileExists(GetDesktopDir() + "\\Skyreach  Embers of Orrin (demo).LNK"));
+}
+
+TEST_F(SetupRun, InstalledFileInUseByAnotherProgramStopsTheCopy) {
+    // An earlier installation's read-me is open in another program.
+    const std::string readme = GameDir() + "\\readme.txt";
+    ASSERT_TRUE(platform::CreateDirectory(GameDir()));
+    ASSERT_TRUE(platform::FileHandle(platform::CreateFile(readme, platform::GenericWrite, 0, platform::CreateNew)));
+    ASSERT_TRUE(platform::testenv::HoldFileInUse(readme, true));
+    ScheduleWizard("C:\\QUAKE\\quake.exe");
+    Run();
+
+    EXPECT_FALSE(InstallForm->InstallSucceeded);
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Error creating file: c:\\quake\\skyrdemo\\readme.txt", NotSuccessful}));
+    EXPECT_EQ(ReadAll(GameDir() + "\\progs.dat"), sample::FileContents("progs.dat", PakMegabytes));
+    platform::testenv::HoldFileInUse(readme, false);
+    EXPECT_TRUE(ReadAll(readme).empty());
+}
+
+TEST_F(SetupRun, CachesInUseStayAndTheInstallationStillSucceeds) {
+    const std::string held = layout.quakeDir + "\\id1\\glquake\\laser.ms2";
+    ASSERT_TRUE(platform::testenv::HoldFileInUse(held, true));
+    RunDecliningTheLauncher();
+    EXPECT_TRUE(InstallForm->InstallSucceeded);
+    EXPECT_TRUE(platform::FileExists(held));
+    EXPECT_FALSE(platform::FileExists(layout.quakeDir + "\\id1\\glquake\\bolt2.ms2"));
+    EXPECT_EQ(CountBoxes(NotSuccessful), 0);
 }
 
 TEST_F(SetupRun, CancelConfirmedStopsAfterTheCurrentBlock) {
@@ -328,9 +267,8 @@ TEST_F(SetupRun, CancelAnsweredNoLetsTheCopyGoOn) {
 
 TEST_F(SetupRun, ShortcutFailureIsReportedByTheApplication) {
     // A file where the menu folder should be: the shortcut cannot be written.
-    platform::Handle h = platform::CreateFile(GetProgramsDir() + "\\Halvard Interactive", platform::GenericWrite, 0,
-                                              platform::CreateAlways);
-    platform::CloseHandle(h);
+    platform::FileHandle(
+        platform::CreateFile(GetProgramsDir() + "\\Halvard Interactive", platform::GenericWrite, 0, platform::CreateAlways));
     ScheduleWizard("C:\\QUAKE\\quake.exe");
     Run();
     EXPECT_FALSE(InstallForm->InstallSucceeded);

@@ -10,6 +10,7 @@
 #include "framework/formreader.h"
 #include "framework/forms.h"
 #include "framework/stdctrls.h"
+#include "framework/startup.h"
 #include "framework/ui/host/terminal.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "platform/files.h"
+#include "platform/handles.h"
 #include "platform/host/hostenv.h"
 #include "platform/registry.h"
 #include "platform/system.h"
@@ -32,25 +33,23 @@ TEST(HostRoot, NewRootIsLaidOutLikeAPrefix) {
                           "Program Files/Common Files"})
         EXPECT_TRUE(fs::is_directory(DriveC() + "/" + f)) << f;
     const std::string profile = "C:\\users\\" + host::UserName();
-    HKEY k;
+    KeyHandle k;
     ASSERT_EQ(RegOpenKey(HKeyCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                         KeyRead, k), 0);
+                         KeyRead, k.receive()), 0);
     for (const char* v : {"Start Menu", "Programs", "Desktop", "Startup", "Fonts"}) {
         std::string folder;
-        ASSERT_EQ(RegGetString(k, v, folder), 0) << v;
+        ASSERT_EQ(RegGetString(k.get(), v, folder), 0) << v;
         EXPECT_TRUE(DirectoryExists(folder)) << v << " " << folder;
     }
     std::string programs;
-    RegGetString(k, "Programs", programs);
+    RegGetString(k.get(), "Programs", programs);
     EXPECT_EQ(programs, profile + "\\Start Menu\\Programs");
-    RegCloseKey(k);
-    ASSERT_EQ(RegOpenKey(HKeyLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", KeyRead, k), 0);
+    ASSERT_EQ(RegOpenKey(HKeyLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", KeyRead, k.receive()), 0);
     std::string pf, cf;
-    EXPECT_EQ(RegGetString(k, "ProgramFilesDir", pf), 0);
-    EXPECT_EQ(RegGetString(k, "CommonFilesDir", cf), 0);
+    EXPECT_EQ(RegGetString(k.get(), "ProgramFilesDir", pf), 0);
+    EXPECT_EQ(RegGetString(k.get(), "CommonFilesDir", cf), 0);
     EXPECT_EQ(pf, "C:\\Program Files");
     EXPECT_EQ(cf, "C:\\Program Files\\Common Files");
-    RegCloseKey(k);
     // Registry files beside the drives, never under Wine's own names.
     EXPECT_TRUE(fs::exists(root + "/zarn-machine.reg"));
     EXPECT_TRUE(fs::exists(root + "/zarn-user.reg"));
@@ -174,9 +173,7 @@ TEST(HostFiles, HiddenAndSystemAttributesAreKept) {
     ASSERT_TRUE(SetFileAttributes("C:\\attr.txt", FileAttributeHidden));
     EXPECT_EQ(CreateFile("C:\\attr.txt", GenericWrite, 0, CreateAlways), InvalidHandle);
     EXPECT_EQ(GetLastError(), err::AccessDenied);
-    Handle h = CreateFile("C:\\attr.txt", GenericWrite, 0, CreateAlways, FileAttributeHidden);
-    ASSERT_NE(h, InvalidHandle);
-    CloseHandle(h);
+    EXPECT_TRUE(FileHandle(CreateFile("C:\\attr.txt", GenericWrite, 0, CreateAlways, FileAttributeHidden)));
     EXPECT_EQ(GetFileAttributes("C:\\attr.txt"), FileAttributeHidden | FileAttributeArchive);
 }
 

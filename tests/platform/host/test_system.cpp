@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "platform/files.h"
+#include "platform/handles.h"
 #include "platform/host/hostenv.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
@@ -194,13 +195,12 @@ TEST(HostSystem, ModuleFileNameIsAWindowsPath) {
 }
 
 std::vector<std::string> PendingOps(std::vector<BYTE>& raw) {
-    HKEY k;
+    KeyHandle k;
     raw.clear();
-    if (RegOpenKey(HKeyLocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", KeyRead, k) != 0)
+    if (RegOpenKey(HKeyLocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", KeyRead, k.receive()) != 0)
         return {};
     DWORD type = 0;
-    RegQueryValue(k, "PendingFileRenameOperations", type, raw);
-    RegCloseKey(k);
+    RegQueryValue(k.get(), "PendingFileRenameOperations", type, raw);
     EXPECT_EQ(type, RegMultiSz);
     // Pairs of strings; the last NUL ends the list.
     std::vector<std::string> out;

@@ -308,12 +308,3 @@ TEST(VersionPe, CorruptedRealImages) {
         }
     }
 }
-
-TEST(VersionPe, AnsiConversion) {
-    EXPECT_EQ(Utf16ToAnsi(u"plain"), "plain");
-    EXPECT_EQ(Utf16ToAnsi(u"\u20AC\u00E9\u0178"), "\x80\xE9\x9F");
-    EXPECT_EQ(Utf16ToAnsi(u"\u0100\u010D\u2014"), "Ac\x97");  // best fit
-    EXPECT_EQ(Utf16ToAnsi(u"\u0416\u65E5"), "??");
-    EXPECT_EQ(Utf16ToAnsi(u"\U0001F600"), "??");
-    EXPECT_EQ(AnsiToUtf16("\x80\x81\xFF"), u"\u20AC\u0081\u00FF");
-}

@@ -13,6 +13,7 @@
 #include "platform/ddeserver.h"
 #include "platform/files.h"
 #include "platform/testenv.h"
+#include "shell/cmp_TInstallShellLink.h"
 #include "shell/cmp_TProgramManager.h"
 #include "tests/install/fakes.h"
 

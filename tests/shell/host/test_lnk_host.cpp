@@ -4,6 +4,7 @@
 
 #include "tests/support/lnkinfo.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <fstream>
@@ -79,6 +80,24 @@ TEST(HostShellLink, AnsiTextSurvivesAsUtf16) {
     EXPECT_EQ(back.arguments, d.arguments);
     EXPECT_EQ(back.workingDir, d.workingDir);
     EXPECT_EQ(platform::host::AnsiToUtf16("\x80")[0], u'\u20AC');
+}
+
+TEST(HostShellLink, TextOutsideTheCodePageReadsBackAsTheSystemFitsIt) {
+    LinkData d;
+    d.path = "C:\\Games\\x.exe";
+    d.arguments = "Xesky";
+    std::vector<platform::BYTE> bytes = platform::host::FormatLink(d);
+    // Make the first argument character a UTF-16 C with caron, as a Czech system writes it.
+    const std::u16string marker = u"Xesky";
+    auto at = std::search(bytes.begin(), bytes.end(), reinterpret_cast<const platform::BYTE*>(marker.data()),
+                          reinterpret_cast<const platform::BYTE*>(marker.data()) + 2 * marker.size());
+    ASSERT_NE(at, bytes.end());
+    at[0] = 0x0C;
+    at[1] = 0x01;
+    LinkData back;
+    std::string error;
+    ASSERT_TRUE(platform::host::ParseLink(bytes, back, error)) << error;
+    EXPECT_EQ(back.arguments, "Cesky");
 }
 
 TEST(HostShellLink, RelativePaths) {

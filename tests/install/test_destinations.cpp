@@ -2,6 +2,7 @@
 // each setter accepts, meta variables and the platform classification.
 #include <gtest/gtest.h>
 
+#include "install/routines_MetaVariables.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/system.h"
@@ -255,18 +256,6 @@ TEST_F(DestinationTest, ThePlatformFollowsTheWindowsVersion) {
     EXPECT_EQ(Message([] { GetWindowsPlatform(); }), "Could not get information about the current version of Windows");
     platform::testenv::SetVersionQueryFails(false);
     platform::testenv::SetOSVersion(platform::testenv::OSKind::WindowsNT);
-}
-
-TEST_F(DestinationTest, PathHelpers) {
-    EXPECT_EQ(RemoveTrailingBackslash("C:\\a\\\\"), "C:\\a\\");
-    EXPECT_EQ(RemoveTrailingBackslash(""), "");
-    EXPECT_EQ(AddTrailingBackslash(""), "");
-    EXPECT_EQ(AddTrailingBackslash("C:"), "C:\\");
-    EXPECT_EQ(AddTrailingBackslash("C:\\"), "C:\\");
-    EXPECT_EQ(ChangeFileExt("Readme.txt.lnk", ".LNK"), "Readme.txt.LNK");
-    EXPECT_EQ(ChangeFileExt("C:\\a.b\\skyr", ".LNK"), "C:\\a.b\\skyr.LNK");
-    EXPECT_EQ(ExtractFileName("C:\\x\\readme.txt"), "readme.txt");
-    EXPECT_EQ(ExtractFilePath("C:\\x\\readme.txt"), "C:\\x\\");
 }
 
 }  // namespace

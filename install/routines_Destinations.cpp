@@ -1,5 +1,6 @@
-#include "shell/routines_SystemFolders.h"
+#include "install/routines_Destinations.h"
 
+#include "framework/paths.h"
 #include "localisation/cmp_TTranslator.h"
 #include "platform/files.h"
 #include "platform/system.h"
@@ -61,32 +62,6 @@ void InitialiseSystemFolders() {
     SystemDir = system;
 }
 
-std::string RemoveTrailingBackslash(const std::string& s) {
-    if (!s.empty() && s.back() == '\\') return s.substr(0, s.size() - 1);
-    return s;
-}
-
-std::string AddTrailingBackslash(const std::string& s) {
-    if (s.empty() || s.back() == '\\') return s;
-    return s + '\\';
-}
-
-std::string ExtractFilePath(const std::string& path) {
-    std::size_t p = path.find_last_of("\\:");
-    return p == std::string::npos ? std::string() : path.substr(0, p + 1);
-}
-
-std::string ExtractFileName(const std::string& path) {
-    std::size_t p = path.find_last_of("\\:");
-    return p == std::string::npos ? path : path.substr(p + 1);
-}
-
-std::string ChangeFileExt(const std::string& path, const std::string& ext) {
-    std::size_t p = path.find_last_of(".\\:");
-    if (p == std::string::npos || path[p] != '.') return path + ext;
-    return path.substr(0, p) + ext;
-}
-
 std::string GetStartMenuDir() {
     return ReadFolder(RootCurrentUser, ShellFoldersKey, "Start Menu", AddTrailingBackslash(WindowsDir) + "Startmen");
 }
@@ -101,6 +76,18 @@ std::string GetDesktopDir() {
 
 std::string GetStartupDir() {
     return ReadFolder(RootCurrentUser, ShellFoldersKey, "Startup", AddTrailingBackslash(WindowsDir) + "Startup");
+}
+
+std::string GetFontsDir() { return ReadFolder(RootCurrentUser, ShellFoldersKey, "Fonts", SystemDir); }
+
+std::string GetProgramFilesDir() {
+    return ReadFolder(RootLocalMachine, CurrentVersionKey, "ProgramFilesDir",
+                      AddTrailingBackslash(CurrentDrive()) + "Program Files");
+}
+
+std::string GetCommonFilesDir() {
+    return ReadFolder(RootLocalMachine, CurrentVersionKey, "CommonFilesDir",
+                      AddTrailingBackslash(CurrentDrive()) + "Program Files\\Common Files");
 }
 
 std::optional<std::string> SystemFolderOf(TPathSpecifiers kind) {
@@ -119,18 +106,6 @@ std::optional<std::string> SystemFolderOf(TPathSpecifiers kind) {
     }
 }
 
-std::string GetFontsDir() { return ReadFolder(RootCurrentUser, ShellFoldersKey, "Fonts", SystemDir); }
-
-std::string GetProgramFilesDir() {
-    return ReadFolder(RootLocalMachine, CurrentVersionKey, "ProgramFilesDir",
-                      AddTrailingBackslash(CurrentDrive()) + "Program Files");
-}
-
-std::string GetCommonFilesDir() {
-    return ReadFolder(RootLocalMachine, CurrentVersionKey, "CommonFilesDir",
-                      AddTrailingBackslash(CurrentDrive()) + "Program Files\\Common Files");
-}
-
 int GetWindowsPlatform() {
     platform::OSVersionInfo info;
     info.sizeOfStruct = 148;
@@ -145,16 +120,5 @@ int GetWindowsPlatform() {
         return version.find("3.5") != std::string::npos ? 3 : 2;
     default:
         return 4;
-    }
-}
-
-void ForceDirectories(const std::string& path) {
-    std::string dir = RemoveTrailingBackslash(path);
-    if (dir.size() < 3 || platform::DirectoryExists(dir)) return;
-    std::string parent = RemoveTrailingBackslash(ExtractFilePath(dir));
-    if (parent != dir) ForceDirectories(parent);
-    if (!platform::CreateDirectory(dir) && !platform::DirectoryExists(dir)) {
-        platform::DWORD code = platform::GetLastError();
-        throw EInOutError(Format("I/O error %d", {(long long)code}), code);
     }
 }

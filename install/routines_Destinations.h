@@ -1,10 +1,9 @@
-// Destination kinds, the Windows folders they stand for, the path helpers every resolver
-// uses, the platform classification and the library's base exception tree.
+// Destination kinds and the Windows folders they stand for: the sixteen kinds, the
+// Windows and System folders read once at start-up, the user's folders read from the
+// registry, the classification of the running Windows and the folder exceptions.
 //
-// This part of the shell unit depends on nothing but the framework and the registry
-// helpers, so the install containers (which resolve their destinations through it) and
-// the links (which are install containers) can both use it. cmp_TInstallShellLink.h
-// includes it; programs include that.
+// How a kind and its relative text become a path for DestDir, ArchiveFile and
+// ObjectLocation is the resolver's job (TPathProperty in install/cmp_TInstallContainer.h).
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -39,7 +38,7 @@ using TPathSpecifiersSet = TSet<TPathSpecifiers>;
 const std::vector<std::string>& PathSpecifierNames();
 
 // ---------------------------------------------------------------------------------------
-// The library's exceptions
+// Exceptions
 
 class EAICannotGetWindowsDir : public EAI {
 public:
@@ -74,16 +73,6 @@ extern std::string SystemDir;
 // form is created.
 void InitialiseSystemFolders();
 
-// Drop one trailing backslash / add one unless empty or already there.
-std::string RemoveTrailingBackslash(const std::string& s);
-std::string AddTrailingBackslash(const std::string& s);
-// The folder part of a path (up to, not including, the last backslash or colon; a drive
-// colon is kept), and the name after it.
-std::string ExtractFilePath(const std::string& path);  // with its trailing separator
-std::string ExtractFileName(const std::string& path);
-// `path` with the extension of its file-name part replaced (or appended when it has none).
-std::string ChangeFileExt(const std::string& path, const std::string& ext);
-
 // The user's folders, read from the registry on every call, without trailing backslash.
 std::string GetStartMenuDir();
 std::string GetProgramsDir();
@@ -100,8 +89,3 @@ std::optional<std::string> SystemFolderOf(TPathSpecifiers kind);
 // 0 Win32s, 1 Windows 95 family, 2 Windows NT with the new shell, 3 Windows NT 3.5x,
 // 4 anything else. Raises Exception when the version cannot be read.
 int GetWindowsPlatform();
-
-// Creates `path` and every missing parent, top down. One trailing backslash is ignored;
-// paths shorter than three characters and existing folders create nothing. Raises
-// EInOutError when a folder cannot be made.
-void ForceDirectories(const std::string& path);
