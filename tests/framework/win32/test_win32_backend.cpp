@@ -8,6 +8,7 @@
 #include "framework/extctrls.h"
 #include "framework/formreader.h"
 #include "framework/forms.h"
+#include "framework/startup.h"
 #include "framework/stdctrls.h"
 #include "framework/ui/backend.h"
 
