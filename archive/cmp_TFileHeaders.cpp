@@ -84,8 +84,8 @@ void TFileHeader::ReadFileInfo(const std::string& entry) {
     std::string name = entry.substr(0, entry.find(';'));
     Record.SetFileName(name);
     const std::string stored = Record.FileName();
-    platform::Handle h = platform::CreateFile(stored, platform::GenericRead,
-                                              platform::FileShareRead | platform::FileShareWrite, platform::OpenExisting);
+    constexpr platform::DWORD shareAll = platform::FileShareRead | platform::FileShareWrite;
+    platform::Handle h = platform::CreateFile(stored, platform::GenericRead, shareAll, platform::OpenExisting);
     if (h == platform::InvalidHandle) throw EZCCouldNotOpenFile(stored);
     platform::FileTime stamp;
     bool haveStamp = platform::GetFileTime(h, nullptr, nullptr, &stamp);
@@ -118,7 +118,8 @@ void TFileHeader::WriteRecord(TStream* stream) const {
 TFileHeaders::~TFileHeaders() { Clear(); }
 
 TFileHeader* TFileHeaders::GetFileHeaders(int index) const {
-    if (index < 0 || index > Count() - 1) throw Exception("GetFileHeaders--module cmp_TFileHeaders--Create constructor");
+    if (index < 0 || index > Count() - 1)
+        throw Exception("GetFileHeaders--module cmp_TFileHeaders--Create constructor");
     return headers_[std::size_t(index)].get();
 }
 

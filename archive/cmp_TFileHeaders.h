@@ -95,7 +95,8 @@ public:
 class EZCFHCannotReadHeaders : public EZCFH {
 public:
     EZCFHCannotReadHeaders()
-        : EZCFH("Could not read the file headers for the compressed file. The Archive file could possible be corrupt.") {}
+        : EZCFH("Could not read the file headers for the compressed file. The Archive file could possible be "
+                "corrupt.") {}
 };
 class EZCFHCannotWriteHeaders : public EZCFH {
 public:

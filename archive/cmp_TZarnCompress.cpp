@@ -9,6 +9,7 @@
 
 #include "framework/dialogs.h"
 #include "framework/forms.h"
+#include "framework/paths.h"
 #include "platform/files.h"
 #include "registration/cmp_TVersion.h"
 
@@ -19,25 +20,6 @@ TZarnCompress* SharedCompress = nullptr;
 
 namespace {
 
-// Path texts. (The shell unit has the same helpers; the engine sits below it.)
-std::string AddBackslash(const std::string& s) { return s.empty() || s.back() == '\\' ? s : s + '\\'; }
-std::string DropBackslash(const std::string& s) {
-    return !s.empty() && s.back() == '\\' ? s.substr(0, s.size() - 1) : s;
-}
-// Folder part with its separator, and the name after it.
-std::string FolderOf(const std::string& path) {
-    std::size_t p = path.find_last_of("\\:");
-    return p == std::string::npos ? std::string() : path.substr(0, p + 1);
-}
-std::string NameOf(const std::string& path) {
-    std::size_t p = path.find_last_of("\\:");
-    return p == std::string::npos ? path : path.substr(p + 1);
-}
-std::string ChangeExt(const std::string& path, const std::string& ext) {
-    std::size_t p = path.find_last_of(".\\:");
-    if (p == std::string::npos || path[p] != '.') return path + ext;
-    return path.substr(0, p) + ext;
-}
 // The file part of a name that may come from an archive: whatever any separator
 // Windows knows ("\", "/", ":") leaves in front goes.
 std::string PlainNameOf(const std::string& name) {
@@ -64,18 +46,6 @@ bool IsPlainFileName(const std::string& name) {
     return true;
 }
 
-// Creates `folder` and every missing parent, top down; EInOutError when one cannot be made.
-void CreateFolderPath(const std::string& folder) {
-    std::string dir = DropBackslash(folder);
-    if (dir.size() < 3 || platform::DirectoryExists(dir)) return;
-    std::string parent = DropBackslash(FolderOf(dir));
-    if (parent != dir) CreateFolderPath(parent);
-    if (!platform::CreateDirectory(dir) && !platform::DirectoryExists(dir)) {
-        platform::DWORD code = platform::GetLastError();
-        throw EInOutError(Format("I/O error %d", {(long long)code}), code);
-    }
-}
-
 // Sums of the 32-bit statistics wrap as the record's fields do.
 void AddTo(std::int32_t& field, std::int64_t amount) {
     field = std::int32_t(std::uint32_t(field) + std::uint32_t(std::uint64_t(amount)));
@@ -84,6 +54,14 @@ void AddTo(std::int32_t& field, std::int64_t amount) {
 // Date-time values an archive header may hold that a file stamp can take (years 1..9999;
 // the conversion itself refuses what lies outside the stamps' range).
 bool IsPlausibleDate(TDateTime v) { return std::isfinite(v) && v > -693594.0 && v < 2958466.0; }
+
+// A date-time value as a stored double. The 32-bit build computes in the x87 registers,
+// where a value just returned may carry more precision than the same value read back from
+// a header; the overwrite-by-date test compares what would be stored.
+TDateTime Stored(TDateTime v) {
+    volatile TDateTime s = v;
+    return s;
+}
 
 std::string FileVersionOf(const std::string& path) {
     if (!VersionReader) InitVersionUnit();
@@ -221,7 +199,7 @@ void TZarnCompress::SetCompressedFile(const std::string& value) {
     if (headersLoaded_) {
         if (fileHeaders_->MultiDisk != 0) {
             // The disk files of one archive differ only in their extension.
-            if (!SameText(ChangeExt(compressedFile_, ".1"), ChangeExt(value, ".1"))) headersLoaded_ = false;
+            if (!SameText(ChangeFileExt(compressedFile_, ".1"), ChangeFileExt(value, ".1"))) headersLoaded_ = false;
         } else if (!SameText(value, headerSource_)) {
             // Another archive (a name that a disk prompt changed and the caller sets
             // back is still the same one).
@@ -355,7 +333,7 @@ void TZarnCompress::Compress(TlzhCommand command) {
             archive.Close();
             filesToProcess_->Clear();
         });
-        CreateFolderPath(FolderOf(compressedFile_));
+        ForceDirectories(ExtractFilePath(compressedFile_));
         const bool append = command == TlzhCommand::lzcOnlyAdd && platform::FileExists(compressedFile_);
         if (!(append ? archive.Open(compressedFile_, ReadWrite, ShareAll, platform::OpenExisting)
                      : archive.Open(compressedFile_, ReadWrite, 0, platform::CreateAlways)))
@@ -518,7 +496,7 @@ std::string TZarnCompress::ExtractTarget() {
         const std::string stored = currentHeader_->Record.FileName();
         throw EZCUnsafeFileName(DestName == PlainNameOf(stored) ? stored : given);
     }
-    return AddBackslash(extractDirectory_) + DestName;
+    return AddTrailingBackslash(extractDirectory_) + DestName;
 }
 
 void TZarnCompress::ExtractOne(const std::string& target) {
@@ -529,12 +507,15 @@ void TZarnCompress::ExtractOne(const std::string& target) {
     });
     OpenDiskFile(record.FirstDisk() == 0 ? 1 : record.FirstDisk(), compressedFile_);
     currentDisk_ = record.FirstDisk();
-    CreateFolderPath(FolderOf(target));
+    ForceDirectories(ExtractFilePath(target));
     if (!dest_->Open(target, ReadWrite, 0, platform::CreateAlways)) throw EZCCouldNotCreateFile(target);
     const std::int64_t start = std::int64_t(offset_) + record.DataStart();
     readPosition_ = start;
     readable_ = start >= 0 && source_->stream->Seek(start, TSeekOrigin::soBeginning) == start;
     const bool ended = InflateCurrent();
+    // A stop requested while the last block was reported is seen here, as the empty pass
+    // after that block would see it; otherwise it would be lost with the file done.
+    if (abort_) throw EZCStop();
     FileStats.Finished = true;
     if (OnStatus) OnStatus(this, FileStats);
     FileStats.Finished = false;
@@ -550,13 +531,14 @@ void TZarnCompress::ExtractOne(const std::string& target) {
 void TZarnCompress::OpenDiskFile(int diskNumber, std::string& fileName) {
     for (int attempt = 0; attempt < 4; ++attempt) {
         source_->Close();
-        if (fileHeaders_->MultiDisk != 0) fileName = ChangeExt(fileName, "." + IntToStr(diskNumber));
+        if (fileHeaders_->MultiDisk != 0)
+            fileName = ChangeFileExt(fileName, std::string(".").append(IntToStr(diskNumber)));
         bool exists = platform::FileExists(fileName);
         if (!exists) {
             if (!OnNewDisk) throw Exception("Could not open the correct disk file " + IntToStr(diskNumber));
-            std::string path = DropBackslash(FolderOf(fileName));
+            std::string path = RemoveTrailingBackslash(ExtractFilePath(fileName));
             OnNewDisk(this, diskNumber, path);
-            fileName = AddBackslash(path) + NameOf(fileName);
+            fileName = AddTrailingBackslash(path) + ExtractFileName(fileName);
             exists = platform::FileExists(fileName);
         }
         if (exists) {
@@ -592,57 +574,72 @@ bool TZarnCompress::InflateCurrent() {
     const TFileHeaderRecord& record = currentHeader_->Record;
     // Never more than the header's size is written: the first byte beyond it ends the file.
     const std::int64_t limit = std::max<std::int32_t>(record.FileSize(), 0);
-    std::vector<std::uint8_t> input(InflateReadSize), output(InflateBlockSize);
+    // Each 4 KB block is inflated straight into a gathering buffer, which goes to the disk
+    // once it is full (one write instead of sixteen) and at the end.
+    std::vector<std::uint8_t> input(InflateReadSize), gathered(InflateWriteSize);
+    std::int32_t used = 0;
+    auto writeGathered = [&] {
+        const std::int32_t want = used;
+        used = 0;
+        return want == 0 || dest_->stream->Write(gathered.data(), want) >= want;
+    };
     bool ended = false;
-    const int disks = int(record.LastDisk()) - currentDisk_ + 1;
-    for (int d = 0; d < disks && !ended && produced_ <= limit; ++d) {
-        std::int32_t passBytes;
-        do {
-            zs.next_out = output.data();
-            zs.avail_out = InflateBlockSize;
-            while (zs.avail_out > 0) {
-                if (zs.avail_in == 0) {
-                    std::int32_t got = ReadArchiveBlock(input.data());
-                    if (got == 0) break;
-                    zs.next_in = input.data();
-                    zs.avail_in = uInt(got);
+    try {
+        const int disks = int(record.LastDisk()) - currentDisk_ + 1;
+        for (int d = 0; d < disks && !ended && produced_ <= limit; ++d) {
+            std::int32_t passBytes;
+            do {
+                if (used + InflateBlockSize > InflateWriteSize && !writeGathered()) DiskFull();
+                zs.next_out = gathered.data() + used;
+                zs.avail_out = InflateBlockSize;
+                while (zs.avail_out > 0) {
+                    if (zs.avail_in == 0) {
+                        std::int32_t got = ReadArchiveBlock(input.data());
+                        if (got == 0) break;
+                        zs.next_in = input.data();
+                        zs.avail_in = uInt(got);
+                    }
+                    // Every call either makes progress or ends the file: Z_BUF_ERROR and
+                    // Z_NEED_DICT (no progress possible) are failures, and nothing after
+                    // the stream's end is read.
+                    int code = inflate(&zs, Z_NO_FLUSH);
+                    if (code == Z_STREAM_END) {
+                        ended = true;
+                        break;
+                    }
+                    if (code != Z_OK) throw ECompressionError("error");
                 }
-                // Every call either makes progress or ends the file: Z_BUF_ERROR and
-                // Z_NEED_DICT (no progress possible) are failures, and nothing after the
-                // stream's end is read.
-                int code = inflate(&zs, Z_NO_FLUSH);
-                if (code == Z_STREAM_END) {
-                    ended = true;
-                    break;
+                passBytes = InflateBlockSize - std::int32_t(zs.avail_out);
+                if (abort_) throw EZCStop();
+                ProcessMessages();
+                if (passBytes > 0) {
+                    const std::int32_t room = std::int32_t(std::max<std::int64_t>(limit - produced_, 0));
+                    const std::int32_t toWrite = std::min(passBytes, room);
+                    produced_ += passBytes;
+                    if (toWrite > 0) {
+                        used += toWrite;  // what lies beyond the limit is dropped
+                        FileStats.BytesDone += toWrite;
+                        AddTo(FileStats.TotalDone, toWrite);
+                        FileStats.Percent = StatPercent(FileStats.BytesDone, FileStats.FileSize);
+                        FileStats.TotalPercent = StatPercent(FileStats.TotalDone, FileStats.TotalSize);
+                        if (OnStatus) OnStatus(this, FileStats);
+                    }
                 }
-                if (code != Z_OK) throw ECompressionError("error");
+            } while (passBytes > 0 && !ended && produced_ <= limit);
+            if (!ended && produced_ <= limit && currentDisk_ < record.LastDisk()) {
+                ++currentDisk_;
+                OpenDiskFile(currentDisk_, compressedFile_);
+                readPosition_ = 0;
+                readable_ = source_->stream->Seek(0, TSeekOrigin::soBeginning) == 0;
             }
-            passBytes = InflateBlockSize - std::int32_t(zs.avail_out);
-            if (abort_) throw EZCStop();
-            ProcessMessages();
-            if (passBytes > 0) {
-                const std::int32_t room = std::int32_t(std::max<std::int64_t>(limit - produced_, 0));
-                const std::int32_t toWrite = std::min(passBytes, room);
-                produced_ += passBytes;
-                if (toWrite > 0) {
-                    std::int32_t written = dest_->stream->Write(output.data(), toWrite);
-                    if (written < toWrite) DiskFull();
-                    written = std::max(written, 0);
-                    FileStats.BytesDone += written;
-                    AddTo(FileStats.TotalDone, written);
-                    FileStats.Percent = StatPercent(FileStats.BytesDone, FileStats.FileSize);
-                    FileStats.TotalPercent = StatPercent(FileStats.TotalDone, FileStats.TotalSize);
-                    if (OnStatus) OnStatus(this, FileStats);
-                }
-            }
-        } while (passBytes > 0 && !ended && produced_ <= limit);
-        if (!ended && produced_ <= limit && currentDisk_ < record.LastDisk()) {
-            ++currentDisk_;
-            OpenDiskFile(currentDisk_, compressedFile_);
-            readPosition_ = 0;
-            readable_ = source_->stream->Seek(0, TSeekOrigin::soBeginning) == 0;
         }
+    } catch (...) {
+        writeGathered();  // what was inflated before the failure stays, as written blocks do
+        throw;
     }
+    if (!writeGathered()) DiskFull();
+    // A stop requested during the last blocks (or by a full-disk handler).
+    if (abort_) throw EZCStop();
     return ended;
 }
 
@@ -655,18 +652,18 @@ bool TZarnCompress::ShouldOverwrite(const std::string& target, const std::functi
         if (h == platform::InvalidHandle) throw EZCCouldNotOpenFile(target);
         TDateTime d = FileGetDate(h);
         platform::CloseHandle(h);
-        return d;
+        return Stored(d);
     };
     switch (overwrite_) {
         case TOverwriteType::owAlways: return true;
         case TOverwriteType::owNever: return false;
         case TOverwriteType::owVersion: return CompareVersions(newVersion(), FileVersionOf(target)) == 1;
-        case TOverwriteType::owDate: return existingDate() < newDate();
+        case TOverwriteType::owDate: return existingDate() < Stored(newDate());
         case TOverwriteType::owVersionDate:
             switch (CompareVersions(newVersion(), FileVersionOf(target))) {
                 case 1: return true;
                 case 2: return false;
-                default: return existingDate() < newDate();
+                default: return existingDate() < Stored(newDate());
             }
     }
     throw Exception("Overwrite flag is not in [owNever,owAlways,owVersion,owDate,owVersionDate]");
@@ -677,8 +674,8 @@ bool TZarnCompress::ShouldOverwrite(const std::string& target, const std::functi
 void TZarnCompress::CopyFile(const std::string& source, const std::string& dest) {
     abort_ = false;
     offset_ = 0;
-    extractDirectory_ = FolderOf(dest);
-    DestName = NameOf(dest);
+    extractDirectory_ = ExtractFilePath(dest);
+    DestName = ExtractFileName(dest);
     // The name applies to this copy only.
     Finally clearName([&] { DestName.clear(); });
     TlzhFileStats stats;
@@ -697,7 +694,7 @@ void TZarnCompress::CopyFile(const std::string& source, const std::string& dest)
             });
         if (write && OnReplace) {
             OnReplace(this, stats);
-            target = AddBackslash(extractDirectory_) + NameOf(DestName);
+            target = AddTrailingBackslash(extractDirectory_) + ExtractFileName(DestName);
         }
     }
     if (SkipFile || !write) return;

@@ -60,9 +60,11 @@ class TZarnCompress : public TComponent {
 public:
     static constexpr std::int32_t CopyBufferSize = 8192;
     // Inflation reads the archive in blocks of this size and produces output blocks of
-    // InflateBlockSize bytes, each followed by a progress step.
+    // InflateBlockSize bytes, each followed by a progress step; the blocks are written to
+    // the file in gathered runs of InflateWriteSize bytes (a short write is noticed then).
     static constexpr std::int32_t InflateReadSize = 65536;
     static constexpr std::int32_t InflateBlockSize = 4096;
+    static constexpr std::int32_t InflateWriteSize = 65536;
 
     explicit TZarnCompress(TComponent* owner);
     ~TZarnCompress() override;

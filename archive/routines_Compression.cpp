@@ -160,7 +160,8 @@ void TCompressionStream::Finish() {
             zs.next_out = buffer_.get();
             zs.avail_out = BufferSize;
         }
-        if (zs.avail_out < uInt(BufferSize)) target_->WriteBuffer(buffer_.get(), std::int32_t(BufferSize - zs.avail_out));
+        if (zs.avail_out < uInt(BufferSize))
+            target_->WriteBuffer(buffer_.get(), std::int32_t(BufferSize - zs.avail_out));
     } catch (...) {
         deflateEnd(&zs);
         throw;

@@ -2,6 +2,7 @@
 
 #include "framework/classes.h"
 #include "platform/files.h"
+#include "platform/types.h"
 
 std::string RemoveTrailingBackslash(const std::string& s) {
     if (!s.empty() && s.back() == '\\') return s.substr(0, s.size() - 1);
@@ -37,5 +38,7 @@ void ForceDirectories(const std::string& path) {
     if (platform::CreateDirectory(dir)) return;
     // The code of the failed creation, before the existence test can change it.
     platform::DWORD code = platform::GetLastError();
-    if (!platform::DirectoryExists(dir)) throw EInOutError(Format("I/O error %d", {(long long)code}), code);
+    if (platform::DirectoryExists(dir)) return;
+    platform::SetLastError(code);
+    RaiseLastInOutError();
 }

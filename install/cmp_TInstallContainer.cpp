@@ -286,19 +286,10 @@ bool TInstallContainer::PassesInstallTypeTest() const {
            installTypes_.Contains(TInstallType::itAlways) || installTypes_.Contains(currentInstallType_);
 }
 
-int TInstallContainer::FileContainerCount() const {
-    return int(std::count_if(comps_.begin(), comps_.end(), [](TBaseHelperComponent* h) { return h->IsFileContainer(); }));
-}
+int TInstallContainer::FileContainerCount() const { return CompCountOf(TFileContainer::StaticClass()); }
 
-TBaseHelperComponent* TInstallContainer::FileContainers(int index) const {
-    if (index >= 0) {
-        int n = 0;
-        for (TBaseHelperComponent* h : comps_)
-            if (h->IsFileContainer() && n++ == index) return h;
-    }
-    // The failed call is reported as Comp(index, TFileContainer) reports it, with that
-    // class when it is registered.
-    throw EAIICBadCompCall(index, FindClass("TFileContainer"));
+TFileContainer* TInstallContainer::FileContainers(int index) const {
+    return static_cast<TFileContainer*>(Comp(index, TFileContainer::StaticClass()));
 }
 
 void TInstallContainer::SetDestDir(const std::string& value) { destDir_ = value; }
@@ -575,5 +566,7 @@ void TBaseBriskoForm::TranslateForm() {
 
 void RegisterInstallClasses() {
     RegisterClasses({&TInstallContainer::StaticClass(), &TBaseHelperComponent::StaticClass(),
-                     &TFileRelated::StaticClass(), &TBaseBriskoForm::StaticClass()});
+                     &TFileRelated::StaticClass(), &TFileContainer::StaticClass(),
+                     &TInstallFileGroup::StaticClass(), &TInstallFile::StaticClass(),
+                     &TBaseBriskoForm::StaticClass()});
 }

@@ -1,7 +1,9 @@
-// The install component model's base classes: install containers, helper components and
-// file-related helpers, the main install object interface, the global lists of live
-// containers and base forms, the library's base form, and the one resolver that turns a
-// destination kind and its relative text into a path for every path property.
+// The install component model: install containers, helper components and file-related
+// helpers, file containers with their compress, install and copy passes, file groups and
+// install files with their operations and replacement of files in use at the next
+// restart, the main install object interface, the global lists of live containers and
+// base forms, the library's base form, and the one resolver that turns a destination kind
+// and its relative text into a path for every path property.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -15,10 +17,13 @@
 #include "framework/forms.h"
 #include "install/routines_Destinations.h"
 #include "localisation/cmp_TTranslator.h"
+#include "registration/cmp_TRepository.h"
 
 class TInstallContainer;
 class TBaseHelperComponent;
 class TFileRelated;
+class TFileContainer;
+class TInstallFile;
 class TInstall;
 class TBaseBriskoForm;
 
@@ -176,7 +181,7 @@ public:
 
     // Virtual operations, in slot order
     virtual int FileContainerCount() const;
-    virtual TBaseHelperComponent* FileContainers(int index) const;
+    virtual TFileContainer* FileContainers(int index) const;
     virtual void SetDestDir(const std::string& value);
     virtual void SetDestDirType(TPathSpecifiers value);
     virtual void SetInfoStrings(TStrings* value);
@@ -282,6 +287,319 @@ protected:
     std::string archiveFile_;
     TPathSpecifiers archiveFileType_ = TPathSpecifiers::ddAbsolute;
 };
+
+// ---------------------------------------------------------------------------------------
+// Install events and their parameter objects
+
+using TAfterProcessFilesEvent = std::function<void(TInstallContainer* container, bool wasAborted)>;
+using TInstallFileNotifyEvent = std::function<void(TInstallFile* installFile)>;
+using TInstallFileStatusEvent =
+    std::function<void(TInstallFile* installFile, int filePercentDone, int totalPercentDone)>;
+// The handler may change the folder in which the disk file is looked for.
+using TInstallFileNewDiskEvent = std::function<void(TInstallFile* installFile, int newDisk, std::string& path)>;
+
+// A list of object references, as the information events carry their parameters.
+class TList : public TObject {
+    ZARN_CLASS(TList, TObject)
+public:
+    int Count() const { return int(items_.size()); }
+    TObject* Items(int index) const { return items_.at(std::size_t(index)); }
+    int Add(TObject* item) {
+        items_.push_back(item);
+        return Count() - 1;
+    }
+    void Clear() { items_.clear(); }
+
+private:
+    std::vector<TObject*> items_;
+};
+
+// Progress of one file, as the containers up the tree see it.
+class TFileStatusParameter : public TObject {
+    ZARN_CLASS(TFileStatusParameter, TObject)
+public:
+    int BytesDone = 0;          // of the current file
+    int FilePercentDone = 0;    // of the current file
+    std::string FileName;       // the install file's FileName
+    TlzhFileStats FileStats;    // the engine's record at the time of the report
+    int TotalDone = 0;          // of the pass, as the last container that handled it saw it
+    int TotalPercentDone = 0;
+};
+
+// A disk the engine wants, and the folder it is looked for in (no trailing backslash).
+class TDiskParameter : public TObject {
+    ZARN_CLASS(TDiskParameter, TObject)
+public:
+    int DiskNumber = 0;
+    std::string Path;
+};
+
+// ---------------------------------------------------------------------------------------
+// File containers
+
+enum class TFileContainerState : std::uint8_t { fcsNone, fcsCompress, fcsInstall, fcsCopy };
+const std::vector<std::string>& FileContainerStateNames();
+
+// Holds install files and further file containers and runs the three passes over them:
+// compress (every source file into its archive), install (every file from its archive to
+// its destination) and copy (every source file straight to its destination). While a
+// pass runs, the files report progress, disk changes and replacements through
+// DoInformationEventControl; each container on the way up turns them into its own figures
+// and events and hands them further up.
+class TFileContainer : public TFileRelated {
+    ZARN_CLASS(TFileContainer, TFileRelated)
+public:
+    explicit TFileContainer(TComponent* owner);
+    ~TFileContainer() override;
+
+    // Size total and finished bytes of the running (or last) pass.
+    int TotalBytes() const { return totalBytes_; }
+    int DoneBytes() const { return doneBytes_; }
+    bool AllowChangeDir() const { return allowChangeDir_; }
+    void SetAllowChangeDir(bool v) { allowChangeDir_ = v; }
+    bool AllowChoice() const { return allowChoice_; }
+    void SetAllowChoice(bool v) { allowChoice_ = v; }
+    TStringList* Description() const { return description_.get(); }
+    // Copies the given lines into Description.
+    void SetDescription(TStrings* value);
+    std::string GroupName() const { return groupName_; }
+    void SetGroupName(const std::string& v) { groupName_ = v; }
+    TFileContainerState State() const { return state_; }
+
+    TInstallFileStatusEvent OnStatus;
+    TInstallFileNewDiskEvent OnNewDisk;
+    TInstallFileNotifyEvent OnReplacing;
+    TAfterProcessFilesEvent OnCloseCopyFileDlg;
+    TInstallContainerNotifyEvent OnShowCopyFileDlg;
+
+    // The direct helpers that are install files, in list order.
+    int FileCount() const;
+    TInstallFile* Files(int index) const;
+
+    // Virtual operations, in slot order
+    virtual void DoNewDisk(TInstallFile* installFile, TDiskParameter* diskParameter);
+    virtual void DoReplacing(TInstallFile* installFile);
+    virtual void DoStatus(TInstallFile* installFile, TFileStatusParameter* statusParameter);
+    // Runs the pass the value names (fcsInstall: Process), then State is fcsNone again,
+    // also after a failure. Ignored while loading.
+    virtual void SetState(TFileContainerState value);
+    virtual void CopyFiles();
+    virtual void FreeFiles();
+    virtual void CompressFiles(bool compressAll);
+    // The direct install file whose source path is `sourcePath` (without regard to case).
+    virtual TInstallFile* FindFile(const std::string& sourcePath) const;
+    virtual void ReadArchiveInfo();
+    virtual void ReadSourceInfo();
+    virtual int CompressedSizeSum(bool all) const;
+    virtual int SizeSum(bool all) const;
+
+    void DoInformationEventControl(TObject* sender, const std::string& eventName, TObject* parameterObject) override;
+    // The install pass.
+    void Install() override;
+    bool IsFileContainer() const override;
+
+protected:
+    int totalBytes_ = 0;
+    int doneBytes_ = 0;
+    bool allowChangeDir_ = true;
+    bool allowChoice_ = true;
+    std::unique_ptr<TStringList> description_;
+    std::string groupName_;
+    TFileContainerState state_ = TFileContainerState::fcsNone;
+    // Whether the last install pass of this container was stopped (the engine's stop
+    // request as the pass found it at its end).
+    bool lastPassAborted_ = false;
+};
+
+// The user-visible file container: a named group of install files and sub-groups.
+class TInstallFileGroup : public TFileContainer {
+    ZARN_CLASS(TInstallFileGroup, TFileContainer)
+public:
+    explicit TInstallFileGroup(TComponent* owner);
+    // Removes and destroys, last first, every install file whose source file is missing.
+    virtual void RemoveMissingFiles();
+    std::string NameForLinks() const override;
+};
+
+// ---------------------------------------------------------------------------------------
+// Install files
+
+enum class TInstallFileType : std::uint8_t {
+    iftNormal,
+    iftJustADLL,
+    iftApplicationSpecificDLL,
+    iftVendorSharedDLL,
+    iftSystemWideDLL,
+};
+enum class TInstallFileState : std::uint8_t { ifsNone, ifsCompress, ifsInstall, ifsCopying };
+const std::vector<std::string>& InstallFileTypeNames();
+const std::vector<std::string>& InstallFileStateNames();
+
+class EAIIF : public EAI {
+public:
+    using EAI::EAI;
+};
+class EAIIFNotFileContainer : public EAIIF {
+public:
+    explicit EAIIFNotFileContainer(const std::string& name);
+};
+class EAIIFDLLNameConflict : public EAIIF {
+public:
+    explicit EAIIFDLLNameConflict(const std::string& fileName);
+};
+class EAIIFCouldNotOpenFileImage : public EAIIF {
+public:
+    explicit EAIIFCouldNotOpenFileImage(const std::string& sourcePath);
+};
+class EAIIFDuplicateFileInGroup : public EAIIF {
+public:
+    explicit EAIIFDuplicateFileInGroup(const std::string& sourcePath);
+};
+class EAIIFCannotUpdateDLLCountInRegistry : public EAIIF {
+public:
+    explicit EAIIFCannotUpdateDLLCountInRegistry(const std::string& fileName);
+};
+class EAIIFBlankArchiveFile : public EAIIF {
+public:
+    explicit EAIIFBlankArchiveFile(const std::string& fileName);
+};
+
+// Set when an exchange of a file in use has been scheduled for the next restart; there
+// for a main install object.
+extern bool RestartNeeded;
+
+// One file of an installation: the source file IncludeFromDir\FileName is compressed into
+// its archive (stored under that path), later extracted from the archive to its
+// destination folder under DestName, or copied there directly. A destination file in use
+// is replaced by writing the new file beside it and exchanging the two at the next restart.
+class TInstallFile : public TFileRelated, public IRepositoryFile {
+    ZARN_CLASS(TInstallFile, TFileRelated)
+public:
+    explicit TInstallFile(TComponent* owner);
+    ~TInstallFile() override;
+
+    bool PendingReboot() const { return pendingReboot_; }
+    int CompressedSize() const { return compressedSize_; }
+    TDateTime FileDate() const { return fileDate_; }
+    std::string DestName() const { return destName_; }
+    std::string FileName() const { return fileName_; }
+    TInstallFileType FileType() const { return fileType_; }
+    std::string IncludeFromDir() const { return includeFromDir_; }
+    TOverwriteType OverwriteMode() const { return overwriteMode_; }
+    void SetOverwriteMode(TOverwriteType v) { overwriteMode_ = v; }
+    bool RegisterAsActiveX_DLLStyle() const { return registerAsActiveX_DLLStyle_; }
+    bool RegisterAsActiveX_EXEStyle() const { return registerAsActiveX_EXEStyle_; }
+    bool RegisterAsHelp() const { return registerAsHelp_; }
+    void SetRegisterAsHelp(bool v) { registerAsHelp_ = v; }
+    TRepository* Repository() const { return repository_.get(); }
+    int FileSize() const { return fileSize_; }
+    TInstallFileState State() const { return state_; }
+    bool UpdateDLLCounter() const { return updateDLLCounter_; }
+    void SetUpdateDLLCounter(bool v) { updateDLLCounter_ = v; }
+    std::string FileVersion() const { return fileVersion_; }
+
+    // IncludeFromDir with a trailing backslash, followed by FileName: the source file and
+    // the file's stored name in the archive.
+    std::string SourcePath() const;
+    // The resolved destination folder with a trailing backslash, followed by DestName.
+    std::string DestPath();
+
+    TInstallFileNotifyEvent OnAfterCompress;
+    TInstallFileNotifyEvent OnAfterCopy;
+    TInstallFileNotifyEvent OnAfterInstallFile;
+    TInstallFileNotifyEvent OnBeforeCompress;
+    TInstallFileNotifyEvent OnBeforeCopy;
+    TInstallFileNotifyEvent OnBeforeInstallFile;
+    TInstallFileStatusEvent OnStatus;
+    TInstallFileNewDiskEvent OnNewDisk;
+    TInstallFileNotifyEvent OnReplacing;
+
+    // Virtual operations, in slot order
+    virtual void EngineAborted(TObject* sender);
+    virtual void EngineReplace(TZarnCompress* engine, const TlzhFileStats& fileStats);
+    virtual void SetDestName(const std::string& value);
+    virtual void SetFileName(const std::string& value);
+    virtual void SetFileType(TInstallFileType value);
+    virtual void SetIncludeFromDir(const std::string& value);
+    // Runs CompressFile, Process or CopyFile by the value, then State is ifsNone again,
+    // also after a failure. Ignored while loading.
+    virtual void SetState(TInstallFileState value);
+    virtual void SetRegisterAsActiveX_DLLStyle(bool value);
+    virtual void SetRegisterAsActiveX_EXEStyle(bool value);
+    // Copies the given repository into the owned one.
+    virtual void SetRepository(TRepository* value);
+    virtual void CompressFile();
+    virtual void CopyFile();
+    virtual void RegisterActiveXDLL();
+    virtual void RegisterActiveXEXE();
+    virtual void ReadArchiveInfo();
+    virtual void ReadSourceInfo();
+    virtual bool IsOLESelfRegister();
+    virtual bool UpdateSharedDLLCount();
+
+    void SetDestDir(const std::string& value) override;
+    void SetDestDirType(TPathSpecifiers value) override;
+    void ContainerDestroyed(TInstallContainer* obj) override;
+    // Installation of the file from its archive.
+    void Install() override;
+    void RegisterServer() override;
+    void SetContainer(TInstallContainer* value) override;
+    bool IsInstallFile() const override;
+    std::string LinkTarget() override;
+    std::string NameForLinks() const override;
+
+    // Handlers of the engine's OnNewDisk and OnStatus.
+    void EngineNewDisk(TZarnCompress* engine, int diskNumber, std::string& path);
+    void EngineStatus(TZarnCompress* engine, const TlzhFileStats& fileStats);
+
+    // IRepositoryFile
+    std::string RepositoryDestDir() override;
+    std::string RepositoryDestName() const override;
+
+private:
+    static bool IsDLLKind(TInstallFileType type);
+    // Raises EAIIFDuplicateFileInGroup when another file of the container has that source.
+    void CheckNoDuplicate(TInstallContainer* container, const std::string& sourcePath) const;
+    // The registration presets that follow the file's name.
+    void ApplyNamePresets();
+    // The installed file's full path, checked before a self-registration.
+    std::string RegistrationTarget();
+    // The exchange of a file in use at the next restart through a batch file that a
+    // shortcut in the Startup folder starts.
+    void ScheduleBatchExchange(const std::string& shortTarget, const std::string& shortTemp);
+    // Points the shared engine's handlers named by the flags at this file.
+    void SetEngineHandlers(bool aborted, bool newDisk, bool replace, bool status);
+
+    bool pendingReboot_ = false;
+    int compressedSize_ = 0;
+    TDateTime fileDate_ = 0;
+    std::string destName_;
+    std::string fileName_;
+    TInstallFileType fileType_ = TInstallFileType::iftNormal;
+    std::string includeFromDir_;
+    TOverwriteType overwriteMode_ = TOverwriteType::owAlways;
+    bool registerAsActiveX_DLLStyle_ = false;
+    bool registerAsActiveX_EXEStyle_ = false;
+    bool registerAsHelp_ = false;
+    std::unique_ptr<TRepository> repository_;
+    int fileSize_ = 0;
+    TInstallFileState state_ = TInstallFileState::ifsNone;
+    bool updateDLLCounter_ = false;
+    std::string fileVersion_;
+};
+
+// Runs `body`, then `final`, also when `body` raises (an exception from `final` then
+// replaces the one of `body`).
+template <class Body, class Final>
+void TryFinally(Body&& body, Final&& final) {
+    try {
+        body();
+    } catch (...) {
+        final();
+        throw;
+    }
+    final();
+}
 
 // ---------------------------------------------------------------------------------------
 // The main install object: an install container (never a helper) that a program may

@@ -1,5 +1,6 @@
 #include "localisation/cmp_TTranslateControls.h"
 
+#include "framework/msgtranslation.h"
 #include "localisation/cmp_TTranslator.h"
 
 ZARN_DEFINE_CLASS(TTranslateLabel, TLabel, [](TClassBuilder<TTranslateLabel>& b) {
@@ -12,4 +13,6 @@ ZARN_DEFINE_CLASS(TTranslateBitBtn, TBitBtn, [](TClassBuilder<TTranslateBitBtn>&
 
 void RegisterLocalisationClasses() {
     RegisterClasses({&TTranslator::StaticClass(), &TTranslateLabel::StaticClass(), &TTranslateBitBtn::StaticClass()});
+    // Units below the translator pass their messages through it.
+    SetMessageTranslator(&TranslateText);
 }

@@ -214,5 +214,6 @@ void TranslateFormFontInto(TZarnLanguage language, TForm* form);
 TZarnLanguage TranslateFormControls(TZarnLanguage fromLanguage, TForm* form);
 TZarnLanguage TranslateFormControlsInto(TZarnLanguage fromLanguage, TZarnLanguage intoLanguage, TForm* form);
 
-// Registers TTranslator, TTranslateLabel and TTranslateBitBtn for form descriptions.
+// Registers TTranslator, TTranslateLabel and TTranslateBitBtn for form descriptions, and
+// TranslateText as the framework's message translator.
 void RegisterLocalisationClasses();

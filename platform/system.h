@@ -37,6 +37,7 @@ std::string AnsiLowerCase(const std::string& s);
 // WinExec: > 31 on success, otherwise 0 (out of resources), 2 (file not found),
 // 3 (path not found), 11 (bad format), as Windows returns them.
 UINT WinExec(const std::string& commandLine, UINT showCommand);
+constexpr UINT SwHide = 0;
 constexpr UINT SwShowDefault = 10;
 constexpr UINT SwShowNormal = 1;
 
@@ -45,10 +46,15 @@ using Module = void*;
 Module LoadLibrary(const std::string& path);
 void* GetProcAddress(Module m, const std::string& name);
 bool FreeLibrary(Module m);
+// Calls an export that takes no arguments and returns a 32-bit status through the
+// system's calling convention for such exports (STDAPI, as DllRegisterServer).
+LONG CallStatusEntry(void* entry);
 
 // CoInitialize / OleInitialize; 0 (S_OK) or 1 (S_FALSE, already initialised) on success.
 LONG CoInitialize();
 LONG OleInitialize();
+// OleUninitialize: one for each successful OleInitialize.
+void OleUninitialize();
 
 // The process's own executable as a Windows path (GetModuleFileName(0)).
 std::string GetModuleFileName();

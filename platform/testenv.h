@@ -60,5 +60,8 @@ bool SetDiskFullAfter(std::optional<std::uint64_t> bytes);
 // for any open file). Its attributes can still be read, and an open that asks for
 // neither reading nor writing succeeds. False when the file does not exist.
 bool HoldFileInUse(const std::string& windowsPath, bool held);
+// Makes MoveFileEx with MoveFileDelayUntilReboot fail with AccessDenied, as Windows NT
+// answers a user who may not schedule moves at the next restart.
+bool SetDelayedMoveRefused(bool refused);
 
 }  // namespace platform::testenv

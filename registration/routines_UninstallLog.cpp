@@ -26,3 +26,18 @@ void AppendUninstallFileLog(const std::string& productKey, const std::function<s
     }
     WriteRegString(RootLocalMachine, logKey, "Entries", IntToStr(n));
 }
+
+void AppendUninstallActiveXList(const std::string& productKey, const std::string& fullPath, bool exeStyle) {
+    const std::string listKey = productKey + "\\ActiveX";
+    std::string entries;
+    ReadRegString(RootLocalMachine, listKey, "Entries", entries, "0");
+    const long long n = StrToInt(entries) + 1;
+    WriteRegString(RootLocalMachine, listKey, "File" + IntToStr(n), fullPath + (exeStyle ? ";1" : ";0"));
+    WriteRegString(RootLocalMachine, listKey, "Entries", IntToStr(n));
+}
+
+void WriteUninstallProgramEntry(const std::string& productKey, const std::string& productName,
+                                const std::string& uninstallProgram) {
+    WriteRegString(RootLocalMachine, productKey, "DisplayName", productName);
+    WriteRegString(RootLocalMachine, productKey, "UninstallString", uninstallProgram + " " + productName);
+}

@@ -82,6 +82,7 @@ bool FailErrno(const std::string& host) { return Fail(ErrorFromErrno(errno, host
 struct FileFaults {
     std::optional<std::uint64_t> diskLeft;  // bytes that still fit; none: no limit
     std::set<FileId> held;                  // files "another process" holds open
+    bool delayedMoveRefused = false;        // moves at the next restart are refused
 };
 FileFaults& Faults() {
     static FileFaults f;
@@ -625,7 +626,10 @@ bool RecordDelayedMove(const std::string& from, const std::string& to, DWORD fla
 }  // namespace
 
 bool MoveFileEx(const std::string& from, const std::string& to, DWORD flags) {
-    if (flags & MoveFileDelayUntilReboot) return RecordDelayedMove(from, to, flags);
+    if (flags & MoveFileDelayUntilReboot) {
+        if (Faults().delayedMoveRefused) return Fail(err::AccessDenied);
+        return RecordDelayedMove(from, to, flags);
+    }
     std::string src, dst;
     if (!Map(from, src)) return false;
     if (to.empty()) return Fail(err::InvalidParameter);
@@ -964,6 +968,11 @@ namespace platform::testenv {
 
 bool SetDiskFullAfter(std::optional<std::uint64_t> bytes) {
     Faults().diskLeft = bytes;
+    return true;
+}
+
+bool SetDelayedMoveRefused(bool refused) {
+    Faults().delayedMoveRefused = refused;
     return true;
 }
 

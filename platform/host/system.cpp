@@ -386,30 +386,45 @@ std::string AnsiUpperCase(const std::string& s) { return fold::Cp1252UpperCase(s
 
 std::string AnsiLowerCase(const std::string& s) { return fold::Cp1252LowerCase(s); }
 
+namespace {
+
+// WinExec's small result codes, with the last error CreateProcess leaves for each.
+UINT WinExecFailure(UINT result) {
+    switch (result) {
+    case 2: SetLastError(err::FileNotFound); break;
+    case 3: SetLastError(err::PathNotFound); break;
+    case 11: SetLastError(err::BadExeFormat); break;
+    default: SetLastError(err::NotEnoughMemory); break;
+    }
+    return result;
+}
+
+}  // namespace
+
 UINT WinExec(const std::string& commandLine, UINT showCommand) {
     EnsureRoot();
     auto& c = C();
     auto args = SplitCommandLine(commandLine);
-    if (args.empty() || args[0].empty()) return 2;
+    if (args.empty() || args[0].empty()) return WinExecFailure(2);
     if (c.winExecRecordOnly) {
         c.lastCommand = commandLine;
         return 33;
     }
     std::string host;
     UINT error;
-    if (!ResolveProgram(args[0], host, error)) return error;
+    if (!ResolveProgram(args[0], host, error)) return WinExecFailure(error);
     std::vector<std::string> argv;
     std::string winePrefix;
     if (IsPe(host)) {
         std::string wine = FindOnPath("wine");
-        if (wine.empty()) return 11;
+        if (wine.empty()) return WinExecFailure(11);
         argv = {wine, host};
         // Wine runs the program over the same drives unless told otherwise.
         if (!std::getenv("WINEPREFIX")) winePrefix = RootFolder();
     } else if (Executable(host)) {
         argv = {host};
     } else {
-        return 11;
+        return WinExecFailure(11);
     }
     argv.insert(argv.end(), args.begin() + 1, args.end());
     std::string cwd;
@@ -420,9 +435,9 @@ UINT WinExec(const std::string& commandLine, UINT showCommand) {
         c.lastCommand = commandLine;
         return 33;
     }
-    if (rc == ENOEXEC || rc == EACCES) return 11;
-    if (rc == ENOENT) return 2;
-    return 0;
+    if (rc == ENOEXEC || rc == EACCES) return WinExecFailure(11);
+    if (rc == ENOENT) return WinExecFailure(2);
+    return WinExecFailure(0);
 }
 
 Module LoadLibrary(const std::string& path) {
@@ -457,8 +472,17 @@ bool FreeLibrary(Module m) {
     return false;
 }
 
+LONG CallStatusEntry(void*) {
+    // No Windows library is ever loaded here, so there is no entry to call.
+    SetLastError(err::InvalidFunction);
+    return LONG(0x8000FFFFu);  // E_UNEXPECTED
+}
+
 LONG CoInitialize() { return C().coInit++ ? 1 : 0; }
 LONG OleInitialize() { return C().oleInit++ ? 1 : 0; }
+void OleUninitialize() {
+    if (C().oleInit > 0) --C().oleInit;
+}
 
 std::string GetModuleFileName() {
     char buf[PATH_MAX];

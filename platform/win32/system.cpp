@@ -83,8 +83,14 @@ void* GetProcAddress(Module m, const std::string& name) {
 
 bool FreeLibrary(Module m) { return ::FreeLibrary(static_cast<HMODULE>(m)) != FALSE; }
 
+LONG CallStatusEntry(void* entry) {
+    using StatusEntry = HRESULT(STDAPICALLTYPE*)();
+    return reinterpret_cast<StatusEntry>(entry)();
+}
+
 LONG CoInitialize() { return ::CoInitialize(nullptr); }
 LONG OleInitialize() { return ::OleInitialize(nullptr); }
+void OleUninitialize() { ::OleUninitialize(); }
 
 std::string GetModuleFileName() {
     std::string buf(MAX_PATH + 1, '\0');

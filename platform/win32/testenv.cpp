@@ -22,5 +22,6 @@ bool SetWinExecRecordOnly(bool) { return false; }
 // Tests on Windows hold a real handle open without sharing instead.
 bool SetDiskFullAfter(std::optional<std::uint64_t>) { return false; }
 bool HoldFileInUse(const std::string&, bool) { return false; }
+bool SetDelayedMoveRefused(bool) { return false; }
 
 }  // namespace platform::testenv

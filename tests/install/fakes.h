@@ -1,7 +1,5 @@
-// Stand-ins for the install tests: a main install object, a file container, an install
-// file, an uninstall program, a listener and a helper that records its runs. The file
-// classes say what they are through the install containers' virtual operations, as the
-// real ones do.
+// Stand-ins for the install tests: a main install object that records its restart list,
+// an uninstall program, and a helper of any rank that records its runs and what it hears.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -32,40 +30,14 @@ public:
 };
 inline ZARN_DEFINE_CLASS(TTestInstall, TInstall, [](auto&) {})
 
-class TFakeFileContainer : public TFileRelated {
-    ZARN_CLASS(TFakeFileContainer, TFileRelated)
+// The uninstall program: an install file that a link passes the product name.
+class TFakeUninstallEXE : public TInstallFile {
+    ZARN_CLASS(TFakeUninstallEXE, TInstallFile)
 public:
-    using TFileRelated::TFileRelated;
-    bool IsFileContainer() const override { return true; }
-};
-inline ZARN_DEFINE_CLASS(TFakeFileContainer, TFileRelated, [](auto&) {})
-
-// An install file: a link to it points at its destination file and is named after it.
-class TFakeInstallFile : public TFileRelated {
-    ZARN_CLASS(TFakeInstallFile, TFileRelated)
-public:
-    explicit TFakeInstallFile(TComponent* owner) : TFileRelated(owner) {
-        processRank_ = 2000;
-        autoProcess_ = true;
-    }
-    std::string DestName() const { return destName; }
-    void SetDestName(const std::string& v) { destName = v; }
-    bool IsInstallFile() const override { return true; }
-    std::string LinkTarget() override { return AddTrailingBackslash(GetDestDir()) + destName; }
-    std::string NameForLinks() const override { return ChangeFileExt(destName, ".lnk"); }
-    std::string destName;
-};
-inline ZARN_DEFINE_CLASS(TFakeInstallFile, TFileRelated, [](TClassBuilder<TFakeInstallFile>& b) {
-    b.Str("DestName", &TFakeInstallFile::DestName, &TFakeInstallFile::SetDestName);
-})
-
-class TFakeUninstallEXE : public TFakeInstallFile {
-    ZARN_CLASS(TFakeUninstallEXE, TFakeInstallFile)
-public:
-    using TFakeInstallFile::TFakeInstallFile;
+    using TInstallFile::TInstallFile;
     bool IsUninstallProgram() const override { return true; }
 };
-inline ZARN_DEFINE_CLASS(TFakeUninstallEXE, TFakeInstallFile, [](auto&) {})
+inline ZARN_DEFINE_CLASS(TFakeUninstallEXE, TInstallFile, [](auto&) {})
 
 // A helper of any rank that records what happens to it into a shared log.
 class TRecorder : public TFileRelated {

@@ -112,23 +112,24 @@ TEST_F(ContainerTest, CircularContainmentIsRefusedAndChangesNothing) {
 }
 
 TEST_F(ContainerTest, CompLookupsCountByClassAndReportBadCalls) {
-    TInstallContainer* c = Container("Box");
+    auto* c = new TFileContainer(owner);
+    c->SetName("Box");
     Helper("R1")->SetContainer(c);
-    auto* f = new TFakeInstallFile(owner);
+    auto* f = new TInstallFile(owner);
     f->SetName("F1");
     f->SetContainer(c);
     Helper("R2")->SetContainer(c);
     EXPECT_EQ(c->CompCountOf(TRecorder::StaticClass()), 2);
     EXPECT_EQ(c->CompCountOf(TFileRelated::StaticClass()), 3);
     EXPECT_EQ(c->Comp(1, TRecorder::StaticClass())->Name(), "R2");
-    EXPECT_EQ(c->Comp(0, TFakeInstallFile::StaticClass()), f);
+    EXPECT_EQ(c->Comp(0, TInstallFile::StaticClass()), f);
     EXPECT_EQ(c->FileContainerCount(), 0);
     try {
-        c->Comp(1, TFakeInstallFile::StaticClass());
+        c->Comp(1, TInstallFile::StaticClass());
         FAIL() << "no exception";
     } catch (const EAIICBadCompCall& e) {
         EXPECT_EQ(e.Index, 1);
-        EXPECT_EQ(e.CompClass, &TFakeInstallFile::StaticClass());
+        EXPECT_EQ(e.CompClass, &TInstallFile::StaticClass());
         EXPECT_EQ(e.Message(),
                   "Bad call to the Comp procedure which returns a TBaseHelperComponent for a TInstallContainer "
                   "component. The parameters are probably reversed.");
@@ -147,8 +148,7 @@ TEST_F(ContainerTest, CompLookupsCountByClassAndReportBadCalls) {
     c->FreeCompsOf(TRecorder::StaticClass());
     EXPECT_EQ(HelperNames(*c), (std::vector<std::string>{"F1"}));
 
-    // File containers are the helpers that say they are one.
-    auto* fc = new TFakeFileContainer(owner);
+    auto* fc = new TInstallFileGroup(owner);
     fc->SetName("FC");
     fc->SetContainer(c);
     EXPECT_EQ(c->FileContainerCount(), 1);

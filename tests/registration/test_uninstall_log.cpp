@@ -1,4 +1,5 @@
-// The uninstall file log: numbering, continuation keys and the end of the retries.
+// The uninstall records: the file log with its numbering, continuation keys and the end
+// of the retries; the ActiveX list; the entry of the uninstall program.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -6,6 +7,7 @@
 #include "framework/classes.h"
 #include "platform/registry.h"
 #include "platform/system.h"
+#include "platform/testenv.h"
 #include "registration/routines_RegistryWriter.h"
 #include "registration/routines_UninstallLog.h"
 
@@ -14,7 +16,7 @@ namespace {
 class UninstallLog : public testing::Test {
 protected:
     void TearDown() override {
-        for (const char* sub : {"\\Files1", "\\Files", ""})
+        for (const char* sub : {"\\Files1", "\\Files", "\\ActiveX", ""})
             platform::RegDeleteKey(platform::HKeyLocalMachine, (key + sub).substr(1));
     }
     std::string Read(const std::string& sub, const std::string& value) {
@@ -56,6 +58,41 @@ TEST_F(UninstallLog, APathThatNeverResolvesEndsWithItsErrorAfterTheLastKey) {
     }
     EXPECT_EQ(attempts, MaxUninstallLogKeys);
     EXPECT_EQ(Read("\\Files", "Entries"), "<none>");
+}
+
+TEST_F(UninstallLog, WithoutWriteAccessTheRetryEndsWithTheLastKeysError) {
+    if (!platform::testenv::SetRegistryReadOnly(platform::HKeyLocalMachine, true))
+        GTEST_SKIP() << "needs the host's registry switches";
+    try {
+        AppendUninstallFileLog(key, [] { return std::string("C:\\Demo\\a.exe"); });
+        FAIL() << "no exception";
+    } catch (const EIRCannotWriteValue& e) {
+        EXPECT_EQ(e.Message(), "Cannot install into registry. Key: " + key + "\\Files" +
+                                   IntToStr(MaxUninstallLogKeys - 1) + " Ident: File1 Value C:\\Demo\\a.exe");
+    }
+    platform::testenv::SetRegistryReadOnly(platform::HKeyLocalMachine, false);
+    EXPECT_FALSE(platform::RegKeyExists(platform::HKeyLocalMachine, key.substr(1)));
+}
+
+TEST_F(UninstallLog, ActiveXListMarksTheStyleAndHasNoContinuation) {
+    AppendUninstallActiveXList(key, "C:\\Demo\\server.dll", false);
+    AppendUninstallActiveXList(key, "C:\\Demo\\both.exe", true);
+    EXPECT_EQ(Read("\\ActiveX", "File1"), "C:\\Demo\\server.dll;0");
+    EXPECT_EQ(Read("\\ActiveX", "File2"), "C:\\Demo\\both.exe;1");
+    EXPECT_EQ(Read("\\ActiveX", "Entries"), "2");
+    EXPECT_EQ(Read("\\Files", "Entries"), "<none>");
+
+    // A count that is not a number ends the write instead of moving on.
+    WriteRegString(4, key + "\\ActiveX", "Entries", "many");
+    EXPECT_THROW(AppendUninstallActiveXList(key, "C:\\Demo\\c.ocx", false), EConvertError);
+    EXPECT_FALSE(platform::RegKeyExists(platform::HKeyLocalMachine, (key + "\\ActiveX1").substr(1)));
+    EXPECT_EQ(Read("\\ActiveX", "File3"), "<none>");
+}
+
+TEST_F(UninstallLog, UninstallProgramEntryNamesTheProgramUnquoted) {
+    WriteUninstallProgramEntry(key, "Demo", "C:\\Demo\\UNINST.EXE");
+    EXPECT_EQ(Read("", "DisplayName"), "Demo");
+    EXPECT_EQ(Read("", "UninstallString"), "C:\\Demo\\UNINST.EXE Demo");
 }
 
 }  // namespace

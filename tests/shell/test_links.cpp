@@ -68,8 +68,8 @@ protected:
         g->SetName(name);
         return g;
     }
-    TFakeInstallFile* File(const std::string& name, const std::string& destName, const std::string& dir) {
-        auto* f = new TFakeInstallFile(owner);
+    TInstallFile* File(const std::string& name, const std::string& destName, const std::string& dir) {
+        auto* f = new TInstallFile(owner);
         f->SetName(name);
         f->SetDestName(destName);
         f->SetDestDir(dir);

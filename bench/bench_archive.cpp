@@ -1,0 +1,337 @@
+// The archive engine against plain loops over the same files, in the same run, on a
+// deterministic 64 MB corpus made at start (text-like, binary-like and incompressible
+// parts):
+//   Compress at colMax   against a zlib level-9 loop (deflate into a 64 KB buffer written
+//                        to a file), at least 0.95 of its speed;
+//   Extract              against a plain inflate loop writing to a file, at least 0.90;
+//   CopyFile             against a plain 8 KB read/write loop, at least 0.90;
+// and the peak memory while adding and extracting a 1 GB file, under 16 MB above the
+// process's start.
+//
+//   bench_archive [--check] [benchmark options]   with --check, exits 1 when a figure falls short
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "archive/cmp_TZarnCompress.h"
+#include "framework/forms.h"
+#include "framework/startup.h"
+#include "framework/ui/headless.h"
+#include "platform/files.h"
+#include "platform/testenv.h"
+#include "registration/cmp_TVersion.h"
+
+namespace {
+
+const std::string kCorpus = "C:\\BENCH\\corpus";
+const std::string kOut = "C:\\BENCH\\out";
+constexpr std::size_t kPart = 8u << 20;  // 8 parts of 8 MB
+
+std::vector<std::string> g_files;  // corpus files, Windows paths
+TZarnCompress* g_engine = nullptr;
+
+// ---- corpus
+
+std::uint32_t Next(std::uint32_t& s) { return s = s * 1664525u + 1013904223u; }
+
+std::string TextPart(std::size_t n, std::uint32_t seed) {
+    static const char* words[] = {"the ", "archive ", "engine ", "writes ", "headers ", "and ", "streams ",
+                                  "of ", "install ", "files, ", "with ", "progress ", "events. ", "disk ",
+                                  "prompts ", "for ", "every ", "file\r\n"};
+    std::string s;
+    s.reserve(n);
+    while (s.size() < n) s += words[(Next(seed) >> 16) % 18];
+    s.resize(n);
+    return s;
+}
+std::string BinaryPart(std::size_t n, std::uint32_t seed) {
+    // Records of small integers, offsets and padding, as in executables and data files.
+    std::string s(n, '\0');
+    for (std::size_t i = 0; i + 16 <= n; i += 16) {
+        std::uint32_t r = Next(seed);
+        std::uint32_t v[4] = {std::uint32_t(i / 16), r % 256, (r >> 8) % 4096, 0x00400000u + std::uint32_t(i)};
+        std::memcpy(&s[i], v, 16);
+    }
+    return s;
+}
+std::string NoisePart(std::size_t n, std::uint32_t seed) {
+    std::string s(n, '\0');
+    for (auto& c : s) c = char(Next(seed) >> 24);
+    return s;
+}
+
+void WriteFile(const std::string& path, const std::string& data) {
+    platform::Handle h = platform::CreateFile(path, platform::GenericWrite, 0, platform::CreateAlways);
+    platform::DWORD done = 0;
+    platform::WriteFile(h, data.data(), platform::DWORD(data.size()), done);
+    platform::CloseHandle(h);
+}
+
+// ---- baselines
+
+void ZlibLevel9Loop(const std::string& src, const std::string& dst) {
+    platform::Handle in = platform::CreateFile(src, platform::GenericRead, 3, platform::OpenExisting);
+    platform::Handle out = platform::CreateFile(dst, platform::GenericWrite, 0, platform::CreateAlways);
+    std::vector<unsigned char> ibuf(65536), obuf(65536);
+    z_stream zs{};
+    deflateInit(&zs, 9);
+    zs.next_out = obuf.data();
+    zs.avail_out = 65536;
+    platform::DWORD n = 0, w = 0;
+    int flush = Z_NO_FLUSH;
+    do {
+        platform::ReadFile(in, ibuf.data(), 65536, n);
+        zs.next_in = ibuf.data();
+        zs.avail_in = n;
+        flush = n < 65536 ? Z_FINISH : Z_NO_FLUSH;
+        int rc;
+        do {
+            rc = deflate(&zs, flush);
+            if (zs.avail_out == 0 || rc == Z_STREAM_END) {
+                platform::WriteFile(out, obuf.data(), 65536 - zs.avail_out, w);
+                zs.next_out = obuf.data();
+                zs.avail_out = 65536;
+            }
+        } while (zs.avail_in > 0 || (flush == Z_FINISH && rc != Z_STREAM_END));
+    } while (flush != Z_FINISH);
+    deflateEnd(&zs);
+    platform::CloseHandle(in);
+    platform::CloseHandle(out);
+}
+
+// Inflates one zlib stream stored at [start, start + size) of `src` into `dst`.
+void InflateLoop(platform::Handle in, std::int64_t start, std::int64_t size, const std::string& dst) {
+    platform::Handle out = platform::CreateFile(dst, platform::GenericWrite, 0, platform::CreateAlways);
+    platform::SetFilePointer(in, platform::LONG(start), platform::FileBegin);
+    std::vector<unsigned char> ibuf(65536), obuf(65536);
+    z_stream zs{};
+    inflateInit(&zs);
+    int rc = Z_OK;
+    platform::DWORD n = 0, w = 0;
+    while (rc != Z_STREAM_END && size > 0) {
+        platform::ReadFile(in, ibuf.data(), platform::DWORD(std::min<std::int64_t>(size, 65536)), n);
+        if (n == 0) break;
+        size -= n;
+        zs.next_in = ibuf.data();
+        zs.avail_in = n;
+        do {
+            zs.next_out = obuf.data();
+            zs.avail_out = 65536;
+            rc = inflate(&zs, Z_NO_FLUSH);
+            platform::WriteFile(out, obuf.data(), 65536 - zs.avail_out, w);
+        } while (zs.avail_out == 0 && rc == Z_OK);
+    }
+    inflateEnd(&zs);
+    platform::CloseHandle(out);
+}
+
+void PlainCopy(const std::string& src, const std::string& dst) {
+    platform::Handle in = platform::CreateFile(src, platform::GenericRead, 3, platform::OpenExisting);
+    platform::Handle out = platform::CreateFile(dst, platform::GenericWrite, 0, platform::CreateAlways);
+    char buf[8192];
+    platform::DWORD n = 0, w = 0;
+    do {
+        platform::ReadFile(in, buf, sizeof buf, n);
+        if (n) platform::WriteFile(out, buf, n, w);
+    } while (n == sizeof buf);
+    platform::CloseHandle(in);
+    platform::CloseHandle(out);
+}
+
+std::string NameOf(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
+
+// ---- benchmarks
+
+void BM_ZlibLevel9Loop(benchmark::State& state) {
+    for (auto _ : state)
+        for (const std::string& f : g_files) ZlibLevel9Loop(f, kOut + "\\" + NameOf(f) + ".z");
+}
+
+void BM_Compress(benchmark::State& state) {
+    for (auto _ : state) {
+        g_engine->SetCompressedFile("C:\\BENCH\\bench.arc");
+        g_engine->SetCompressionLevel(TCompressionLevel::colMax);
+        g_engine->FilesToProcess()->Clear();
+        for (const std::string& f : g_files) g_engine->FilesToProcess()->Add(f);
+        g_engine->Compress(TlzhCommand::lzcOverwrite);
+    }
+}
+
+void BM_InflateLoop(benchmark::State& state) {
+    g_engine->SetCompressedFile("C:\\BENCH\\bench.arc");
+    TFileHeaders* headers = g_engine->FileHeaders();
+    if (g_engine->FileCount() != int(g_files.size())) state.SkipWithError("no archive");
+    for (auto _ : state) {
+        platform::Handle in =
+            platform::CreateFile("C:\\BENCH\\bench.arc", platform::GenericRead, 3, platform::OpenExisting);
+        for (int i = 0; i < headers->Count(); ++i) {
+            const TFileHeaderRecord& r = headers->GetFileHeaders(i)->Record;
+            InflateLoop(in, r.DataStart(), r.CompressedSize(), kOut + "\\" + NameOf(r.FileName()));
+        }
+        platform::CloseHandle(in);
+    }
+}
+
+void BM_Extract(benchmark::State& state) {
+    for (auto _ : state) {
+        g_engine->SetCompressedFile("C:\\BENCH\\bench.arc");
+        g_engine->SetExtractDirectory(kOut);
+        g_engine->SetOverwrite(TOverwriteType::owAlways);
+        g_engine->FilesToProcess()->Clear();
+        for (const std::string& f : g_files) g_engine->FilesToProcess()->Add(f);
+        g_engine->Extract();
+    }
+}
+
+void BM_PlainCopy(benchmark::State& state) {
+    for (auto _ : state)
+        for (const std::string& f : g_files) PlainCopy(f, kOut + "\\" + NameOf(f));
+}
+
+void BM_CopyFile(benchmark::State& state) {
+    g_engine->SetOverwrite(TOverwriteType::owAlways);
+    for (auto _ : state)
+        for (const std::string& f : g_files) g_engine->CopyFile(f, kOut + "\\" + NameOf(f));
+}
+
+// Each pair runs baseline first; three repetitions each, the fastest counts.
+BENCHMARK(BM_ZlibLevel9Loop)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_Compress)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_InflateLoop)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5);
+BENCHMARK(BM_Extract)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5);
+BENCHMARK(BM_PlainCopy)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5);
+BENCHMARK(BM_CopyFile)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5);
+
+// Keeps the fastest repetition of each benchmark (processor time: steadier than wall
+// time on a busy machine, and it counts the system calls of both sides).
+class Collect : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> best;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& r : runs) {
+            if (r.run_type != Run::RT_Iteration || r.iterations == 0) continue;
+            std::string name = r.benchmark_name().substr(0, r.benchmark_name().find('/'));
+            double t = r.GetAdjustedCPUTime();
+            auto it = best.find(name);
+            if (it == best.end() || t < it->second) best[name] = t;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+// ---- memory
+
+long StatusKb(const char* field) {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
+    return -1;
+}
+
+// Adds a file of `mb` megabytes to an archive and extracts it again; the peak resident
+// size of the process afterwards, in kB.
+long AddAndExtract(std::size_t mb) {
+    const std::string src = "C:\\BENCH\\big.bin";
+    platform::Handle h = platform::CreateFile(src, platform::GenericWrite, 0, platform::CreateAlways);
+    std::string chunk = TextPart(1 << 20, 7);
+    std::uint32_t seed = 3;
+    platform::DWORD done = 0;
+    for (std::size_t i = 0; i < mb; ++i) {
+        for (int k = 0; k < 64; ++k) chunk[std::size_t(Next(seed) % chunk.size())] = char(Next(seed) >> 24);
+        platform::WriteFile(h, chunk.data(), platform::DWORD(chunk.size()), done);
+    }
+    platform::CloseHandle(h);
+    std::string().swap(chunk);
+    g_engine->SetCompressedFile("C:\\BENCH\\big.arc");
+    g_engine->SetCompressionLevel(TCompressionLevel::colFastest);
+    g_engine->FilesToProcess()->Clear();
+    g_engine->FilesToProcess()->Add(src);
+    g_engine->Compress(TlzhCommand::lzcOverwrite);
+    g_engine->SetCompressedFile("C:\\BENCH\\big.arc");
+    g_engine->SetExtractDirectory(kOut);
+    g_engine->FilesToProcess()->Clear();
+    g_engine->FilesToProcess()->Add(src);
+    g_engine->Extract();
+    platform::Handle back = platform::CreateFile(kOut + "\\big.bin", platform::GenericRead, 3, platform::OpenExisting);
+    const bool same = platform::GetFileSize(back) == mb << 20;
+    platform::CloseHandle(back);
+    platform::DeleteFile(src);
+    platform::DeleteFile("C:\\BENCH\\big.arc");
+    platform::DeleteFile(kOut + "\\big.bin");
+    return same ? StatusKb("VmHWM:") : -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const long startKb = StatusKb("VmRSS:");
+    bool check = false;
+    std::vector<char*> args;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--check") == 0)
+            check = true;
+        else
+            args.push_back(argv[i]);
+    }
+    int n = int(args.size());
+    benchmark::Initialize(&n, args.data());
+
+    std::string root = (std::filesystem::temp_directory_path() / "zarn-bench-XXXXXX").string();
+    if (!mkdtemp(root.data()) || !platform::testenv::UseRoot(root)) return 2;
+    InitVersionUnit();
+    InitApplication();
+    ui::UseHeadlessBackend();
+    g_engine = new TZarnCompress(nullptr);
+    for (const char* d : {"C:\\BENCH", "C:\\BENCH\\corpus", "C:\\BENCH\\out"}) platform::CreateDirectory(d);
+
+    // Memory first, before the corpus is made, so the peak counts the engine only.
+    const long peakKb = AddAndExtract(1024);
+    const double memMb = peakKb < 0 ? 1e9 : (peakKb - startKb) / 1024.0;
+
+    const char* kinds[] = {"text", "binary", "noise", "text", "binary", "text", "binary", "noise"};
+    for (int i = 0; i < 8; ++i) {
+        std::string name = kCorpus + "\\part" + std::to_string(i) + "." + kinds[i];
+        std::string data = kinds[i][0] == 't'   ? TextPart(kPart, 100 + i)
+                           : kinds[i][0] == 'b' ? BinaryPart(kPart, 200 + i)
+                                                : NoisePart(kPart, 300 + i);
+        WriteFile(name, data);
+        g_files.push_back(name);
+    }
+
+    // The archive the extraction benchmarks read (BM_Compress writes the same one again).
+    g_engine->SetCompressedFile("C:\\BENCH\\bench.arc");
+    g_engine->SetCompressionLevel(TCompressionLevel::colMax);
+    for (const std::string& f : g_files) g_engine->FilesToProcess()->Add(f);
+    g_engine->Compress(TlzhCommand::lzcOverwrite);
+
+    Collect reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    delete g_engine;
+    std::error_code ec;
+    std::filesystem::remove_all(root, ec);
+
+    auto ratio = [&](const char* base, const char* mine) {
+        double b = reporter.best[base], m = reporter.best[mine];
+        return m > 0 ? b / m : 0.0;
+    };
+    const double compress = ratio("BM_ZlibLevel9Loop", "BM_Compress");
+    const double extract = ratio("BM_InflateLoop", "BM_Extract");
+    const double copy = ratio("BM_PlainCopy", "BM_CopyFile");
+    std::printf("Compress (colMax) / zlib level-9 loop speed = %.3f (at least 0.95)\n", compress);
+    std::printf("Extract / plain inflate loop speed           = %.3f (at least 0.90)\n", extract);
+    std::printf("CopyFile / plain 8 KB copy loop speed        = %.3f (at least 0.90)\n", copy);
+    std::printf("peak memory adding and extracting 1 GB      = %.1f MB above the start (under 16)\n", memMb);
+    if (!check) return 0;
+    if (reporter.best.size() < 6) return 1;  // a filter left some out: nothing to compare
+    return compress >= 0.95 && extract >= 0.90 && copy >= 0.90 && memMb < 16 ? 0 : 1;
+}

@@ -1,0 +1,11 @@
+#include "framework/msgtranslation.h"
+
+namespace {
+TMessageTranslator messageTranslator = nullptr;
+}
+
+void SetMessageTranslator(TMessageTranslator translator) { messageTranslator = translator; }
+
+std::string TranslateMessage(const std::string& message) {
+    return messageTranslator ? messageTranslator(message) : message;
+}
