@@ -562,8 +562,6 @@ private:
     void CheckNoDuplicate(TInstallContainer* container, const std::string& sourcePath) const;
     // The registration presets that follow the file's name.
     void ApplyNamePresets();
-    // The installed file's full path, checked before a self-registration.
-    std::string RegistrationTarget();
     // The exchange of a file in use at the next restart through a batch file that a
     // shortcut in the Startup folder starts.
     void ScheduleBatchExchange(const std::string& shortTarget, const std::string& shortTemp);

@@ -5,6 +5,7 @@
 #include "framework/dialogs.h"
 #include "framework/paths.h"
 #include "install/cmp_TInstallContainer.h"
+#include "install/routines_SystemRegistration.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/profile.h"
@@ -25,14 +26,6 @@ const char* const BlankDestDirMessage =
 constexpr std::size_t MaxShortPathLength = 400;
 // The temporary-folder buffer holds 260 characters and a terminator.
 constexpr std::size_t MaxTempPathLength = 260;
-
-// Four upper-case hexadecimal digits.
-std::string Hex4(unsigned value) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string s(4, '0');
-    for (int i = 3; i >= 0; --i, value >>= 4) s[std::size_t(i)] = digits[value & 0xF];
-    return s;
-}
 
 // Whether anything (a file or a folder) has that name.
 bool NameTaken(const std::string& path) { return platform::GetFileAttributes(path) != platform::InvalidFileAttributes; }
@@ -194,7 +187,7 @@ void TInstallFile::Install() {
             engine->FilesToProcess()->Add(SourcePath());
             engine->Extract();
 
-            if (registerAsHelp_) WriteRegString(4, "\\SOFTWARE\\Microsoft\\Windows\\Help", UpperCase(destName_), destDir);
+            if (registerAsHelp_) RegisterHelpFile(destName_, destDir);
             if (updateDLLCounter_ && !UpdateSharedDLLCount()) throw EAIIFCannotUpdateDLLCountInRegistry(fileName_);
             repository_->Register();
             if (pendingReboot_ && MainInstall) {
@@ -355,95 +348,10 @@ void TInstallFile::ScheduleBatchExchange(const std::string& shortTarget, const s
 // ---------------------------------------------------------------------------------------
 // Shared-DLL count and self-registration
 
-bool TInstallFile::UpdateSharedDLLCount() {
-    platform::KeyHandle key;
-    const platform::LONG rc = platform::RegCreateKey(
-        platform::HKeyLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", key.receive());
-    if (rc != 0)
-        throw Exception(Format(TranslateText("Could not open the key SharedDLLs key in the registry. File component "
-                                             "%s. GetLastError return: %d"),
-                               {Name(), (long long)rc}));
-    const std::string path = DestPath();
-    platform::DWORD count = 0;
-    if (platform::RegGetDword(key.get(), path, count) != 0) count = 0;
-    if (platform::RegSetDword(key.get(), path, count + 1) != 0)
-        throw EIRCannotWriteValue(Format("Cannot install into registry. Key: %s Ident: %s Value %s",
-                                         {std::string("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs"),
-                                          path, IntToStr(count + 1)}));
-    return true;
-}
+bool TInstallFile::UpdateSharedDLLCount() { return ::UpdateSharedDLLCount(DestPath(), Name()); }
 
-bool TInstallFile::IsOLESelfRegister() {
-    const std::string source = SourcePath();
-    platform::DWORD handle = 0;
-    const platform::DWORD size = platform::GetFileVersionInfoSize(source, handle);
-    if (size == 0) return false;
-    std::vector<platform::BYTE> data;
-    if (!platform::GetFileVersionInfo(source, size, data)) return false;
-    const void* value = nullptr;
-    platform::UINT length = 0;
-    if (!platform::VerQueryValue(data, "\\VarFileInfo\\Translation", value, length) || length < 4) return false;
-    const auto* pair = static_cast<const platform::BYTE*>(value);
-    const unsigned language = unsigned(pair[0]) | unsigned(pair[1]) << 8;
-    const unsigned codePage = unsigned(pair[2]) | unsigned(pair[3]) << 8;
-    const std::string block = "\\StringFileInfo\\" + Hex4(language) + Hex4(codePage) + "\\OLESelfRegister";
-    return platform::VerQueryValue(data, block, value, length);
-}
+bool TInstallFile::IsOLESelfRegister() { return ::IsOLESelfRegister(SourcePath()); }
 
-std::string TInstallFile::RegistrationTarget() {
-    const std::string destDir = GetDestDir();
-    if (Trim(destDir + destName_).empty())
-        throw Exception(Format(TranslateText("Cannot not get support information for the file because the GetDestDir + "
-                                             "DestName is blank. File component: %s"),
-                               {Name()}));
-    const std::string target = AddTrailingBackslash(destDir) + destName_;
-    if (!platform::FileExists(target))
-        throw Exception(Format(TranslateText("Cannot not get support information for the file %s. File component: %s"),
-                               {target, Name()}));
-    return target;
-}
+void TInstallFile::RegisterActiveXDLL() { ::RegisterActiveXDLL(DestPath(), Name()); }
 
-#if defined(_WIN32)
-#define ZARN_REGISTER_CALL __stdcall
-#else
-#define ZARN_REGISTER_CALL
-#endif
-
-void TInstallFile::RegisterActiveXDLL() {
-    const std::string target = RegistrationTarget();
-    platform::OleInitialize();
-    platform::Module module = platform::LoadLibrary(target);
-    if (!module)
-        throw Exception(Format(TranslateText("Could not register the ActiveX component, %s, because the LoadLibrary(%s) "
-                                             "procedure returned a value of 0. The file component is %s. The following "
-                                             "value is the value of the GetLastError function: %d"),
-                               {target, target, Name(), (long long)platform::GetLastError()}));
-    TryFinally(
-        [&] {
-            using TDllRegisterServer = platform::LONG(ZARN_REGISTER_CALL*)();
-            auto* entry = reinterpret_cast<TDllRegisterServer>(platform::GetProcAddress(module, "DllRegisterServer"));
-            if (!entry)
-                throw Exception(Format(TranslateText("Could not register the ActiveX component, %s, because the "
-                                                     "DllRegisterServer function could not be found. The file "
-                                                     "component is %s. The following value is the value of the "
-                                                     "GetLastError function: %d"),
-                                       {target, Name(), (long long)platform::GetLastError()}));
-            const platform::LONG result = entry();
-            if (result != 0)
-                throw Exception(Format(TranslateText("Could not register the ActiveX component, %s, because the "
-                                                     "DllRegisterServer function returned a value of %d. The file "
-                                                     "component is %s."),
-                                       {target, (long long)result, Name()}));
-        },
-        [&] { platform::FreeLibrary(module); });
-}
-
-void TInstallFile::RegisterActiveXEXE() {
-    const std::string target = RegistrationTarget();
-    constexpr platform::UINT SwHide = 0;
-    if (platform::WinExec(target + " /REGSERVER", SwHide) < 32)
-        throw Exception(Format(TranslateText("Could not register the ActiveX component, %s, because the WinExec(%s,"
-                                             "SW_HIDE) function returned a value < 32. The file component is %s. The "
-                                             "following value is the value of the GetLastError function: %d"),
-                               {target, target, Name(), (long long)platform::GetLastError()}));
-}
+void TInstallFile::RegisterActiveXEXE() { ::RegisterActiveXEXE(DestPath(), Name()); }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/formreader.h"
+#include "framework/startup.h"
 #include "platform/registry.h"
 #include "registration/routines_RegistryWriter.h"
 #include "tests/install/file_fixture.h"
