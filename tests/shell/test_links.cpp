@@ -13,6 +13,7 @@
 #include "shell/cmp_TInstallShellLink.h"
 #include "shell/cmp_TUninstallEXE.h"
 #include "tests/install/fakes.h"
+#include "tests/support/raised.h"
 
 using namespace zarn::test;
 using PS = TPathSpecifiers;
@@ -20,15 +21,6 @@ using LK = TShellLinkKind;
 using GK = TShellGroupKind;
 
 namespace {
-
-std::string Message(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "(nothing raised)";
-}
 
 void MakeFile(const std::string& path) {
     platform::Handle h = platform::CreateFile(path, platform::GenericWrite, 0, platform::CreateAlways);
