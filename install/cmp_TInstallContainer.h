@@ -543,6 +543,10 @@ public:
     // Installation of the file from its archive.
     void Install() override;
     void RegisterServer() override;
+    // Records the installed file under the uninstall key: in the ActiveX list when it is
+    // registered as an ActiveX server (EXE style marked ";1", DLL style ";0"), otherwise
+    // in the file log.
+    void WriteUninstallInfo(const std::string& key) override;
     void SetContainer(TInstallContainer* value) override;
     bool IsInstallFile() const override;
     std::string LinkTarget() override;

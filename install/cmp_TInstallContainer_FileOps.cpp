@@ -1,7 +1,7 @@
 // What an install file does when it runs: compressing its source into its archive,
-// copying it, installing it from the archive with the registrations that follow, the
-// handlers it gives the shared archive engine, and the replacement of a destination file
-// that is in use at the next restart.
+// copying it, installing it from the archive with the registrations and uninstall records
+// that follow, the handlers it gives the shared archive engine, and the replacement of a
+// destination file that is in use at the next restart.
 #include "framework/dialogs.h"
 #include "framework/paths.h"
 #include "install/cmp_TInstallContainer.h"
@@ -13,6 +13,7 @@
 #include "platform/system.h"
 #include "platform/version.h"
 #include "registration/routines_RegistryWriter.h"
+#include "registration/routines_UninstallLog.h"
 
 namespace {
 
@@ -216,6 +217,13 @@ void TInstallFile::Install() {
 void TInstallFile::RegisterServer() {
     if (registerAsActiveX_DLLStyle_) RegisterActiveXDLL();
     if (registerAsActiveX_EXEStyle_) RegisterActiveXEXE();
+}
+
+void TInstallFile::WriteUninstallInfo(const std::string& key) {
+    if (registerAsActiveX_DLLStyle_ || registerAsActiveX_EXEStyle_)
+        AppendUninstallActiveXList(key, DestPath(), registerAsActiveX_EXEStyle_);
+    else
+        AppendUninstallFileLog(key, [this] { return DestPath(); });
 }
 
 // ---------------------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform::gui {
 
@@ -23,6 +24,8 @@ struct Events {
     void (*closeRequested)(void* ctx, Window form) = nullptr;
     void (*key)(void* ctx, Window form, const char* name) = nullptr;  // "Enter", "Escape"
     void (*timer)(void* ctx, TimerId id) = nullptr;
+    // a radio group's button `index` was chosen, by mouse or keyboard
+    void (*selected)(void* ctx, Window group, int index) = nullptr;
     void* ctx = nullptr;
 };
 void SetEvents(const Events& events);
@@ -41,6 +44,14 @@ void CenterOnScreen(Window form);
 Window CreateControl(Window parent, Kind kind, const std::string& text, int x, int y, int w, int h, bool tabStop);
 void Destroy(Window w);
 
+// A radio group: a frame with the caption and one radio button per item, in `columns`
+// columns below the caption. As in a dialog, Tab enters the group at its checked button
+// and the arrow keys move the check among the buttons. SetText, SetFont, SetBounds,
+// Enable and Focus work on the group as a whole.
+Window CreateRadioGroup(Window parent, const std::string& caption, int x, int y, int w, int h);
+void SetRadioItems(Window group, const std::vector<std::string>& items, int columns, int checked);
+void SetRadioChecked(Window group, int index);  // -1: none
+
 void SetText(Window w, const std::string& text);
 std::string GetText(Window w);
 void SetBounds(Window w, int x, int y, int width, int height);
@@ -52,7 +63,11 @@ void SetRange(Window w, int min, int max, int position);  // progress bar or scr
 void BringToTop(Window w);
 void SendToBottom(Window w);
 void Focus(Window w);
+// The window with the keyboard focus (a radio group for one of its buttons), or null.
+Window FocusedWindow();
 void Redraw(Window w);
+// The width of `text` in the window's font, in pixels.
+int TextWidth(Window w, const std::string& text);
 
 Font CreateFont(const std::string& name, int height, bool bold, bool italic, bool underline, bool strikeOut,
                 int charset);

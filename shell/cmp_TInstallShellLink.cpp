@@ -9,6 +9,7 @@
 #include "platform/system.h"
 #include "registration/routines_UninstallLog.h"
 #include "shell/cmp_TProgramManager.h"
+#include "shell/cmp_TUninstallEXE.h"
 
 namespace {
 
@@ -451,5 +452,6 @@ void TShellLinkGroup::Install() {
 }
 
 void RegisterShellClasses() {
-    RegisterClasses({&TInstallShellLink::StaticClass(), &TShellLinkGroup::StaticClass()});
+    RegisterClasses({&TInstallShellLink::StaticClass(), &TShellLinkGroup::StaticClass(),
+                     &TUninstallEXE::StaticClass()});
 }

@@ -113,5 +113,5 @@ TShellLinkGroup* FindMainSubFolder();
 TInstallShellLink* FindMainExecutableLink();
 TInstallShellLink* FindLinkToSubFolder();
 
-// Registers TInstallShellLink and TShellLinkGroup for form descriptions.
+// Registers TInstallShellLink, TShellLinkGroup and TUninstallEXE for form descriptions.
 void RegisterShellClasses();

@@ -9,11 +9,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$(pwd)
 
-if ! command -v cmake >/dev/null || ! dpkg -s libgtest-dev >/dev/null 2>&1 || ! dpkg -s libbenchmark-dev >/dev/null 2>&1; then
-    echo "== installing the build tools"
-    sudo=; [ "$(id -u)" -ne 0 ] && sudo=sudo
-    $sudo apt-get update -q && $sudo apt-get install -y -q cmake g++ zlib1g-dev libgtest-dev libbenchmark-dev liblnk-utils
-fi
+# The host build's tools, when something is missing (the same step as the tests use).
+bash .ci/packages host
 echo "== building the host setup"
 cmake --preset host >/dev/null
 cmake --build --preset host --target setup mksample >/dev/null

@@ -42,7 +42,7 @@ bool THeadlessBackend::Type(const std::string& editName, const std::string& text
     e->SetFocus();
     for (char ch : text) {
         bool ok = true;
-        DispatchEvent([&] { ok = e->TypeChar(ch); });
+        DispatchInput([&] { ok = e->TypeChar(ch); });
         if (!ok) return false;
     }
     return true;
@@ -51,7 +51,7 @@ bool THeadlessBackend::Type(const std::string& editName, const std::string& text
 bool THeadlessBackend::Retype(const std::string& editName, const std::string& text) {
     auto* e = dynamic_cast<TCustomEdit*>(Find(editName));
     if (!e || !e->CanReceiveInput() || e->ReadOnly()) return false;
-    if (!e->Text().empty()) DispatchEvent([e] { e->SetText(""); });
+    if (!e->Text().empty()) DispatchInput([e] { e->SetText(""); });
     return Type(editName, text);
 }
 
@@ -60,7 +60,7 @@ bool THeadlessBackend::Backspace(const std::string& editName, int count) {
     if (!e || !e->CanReceiveInput() || e->ReadOnly()) return false;
     for (int i = 0; i < count; ++i) {
         bool ok = true;
-        DispatchEvent([&] { ok = e->Backspace(); });
+        DispatchInput([&] { ok = e->Backspace(); });
         if (!ok) return false;
     }
     return true;
@@ -74,7 +74,7 @@ bool THeadlessBackend::Key(const std::string& key) {
 bool THeadlessBackend::SelectItem(const std::string& name, int index) {
     auto* g = dynamic_cast<TRadioGroup*>(Find(name));
     if (!g || !g->CanReceiveInput() || index < 0 || index >= g->Items()->Count()) return false;
-    DispatchEvent([&] { g->SetItemIndex(index); });
+    DispatchInput([&] { g->SetItemIndex(index); });
     return true;
 }
 
@@ -188,7 +188,7 @@ void THeadlessBackend::ProcessMessages() {
     std::vector<TAction> run;
     for (auto it = range.first; it != range.second; ++it) run.push_back(std::move(it->second));
     atProcess_.erase(range.first, range.second);
-    for (auto& a : run) DispatchEvent(a);
+    for (auto& a : run) DispatchInput(a);
 }
 
 void THeadlessBackend::SyncTimers() {
@@ -207,7 +207,7 @@ void THeadlessBackend::WaitMessage() {
     if (!idle_.empty()) {
         TAction a = std::move(idle_.front());
         idle_.pop_front();
-        DispatchEvent(a);
+        DispatchInput(a);
         return;
     }
     SyncTimers();
@@ -227,12 +227,12 @@ void THeadlessBackend::WaitMessage() {
     due_[next] = now_ + next->Interval();
     std::string name = next->Owner() ? next->Owner()->Name() + "." + next->Name() : next->Name();
     log_.push_back("timer " + name);
-    DispatchEvent([next] { next->Timer(); });
+    DispatchInput([next] { next->Timer(); });
     auto range = afterTimer_.equal_range(UpperCase(next->Name()));
     std::vector<TAction> run;
     for (auto it = range.first; it != range.second; ++it) run.push_back(std::move(it->second));
     afterTimer_.erase(range.first, range.second);
-    for (auto& a : run) DispatchEvent(a);
+    for (auto& a : run) DispatchInput(a);
 }
 
 }  // namespace ui

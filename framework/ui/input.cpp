@@ -68,7 +68,7 @@ TControl* FindControl(const std::string& what) {
 bool ClickControl(TControl* c) {
     if (!c || !c->CanReceiveInput()) return false;
     if (auto* w = dynamic_cast<TWinControl*>(c); w && w->TabStop()) w->SetFocus();
-    DispatchEvent([c] { c->Click(); });
+    DispatchInput([c] { c->Click(); });
     return true;
 }
 
@@ -94,14 +94,14 @@ bool PressKey(const std::string& key) {
     if (SameText(key, "Backspace")) {
         if (!focusedEdit) return false;
         bool ok = false;
-        DispatchEvent([&] { ok = focusedEdit->Backspace(); });
+        DispatchInput([&] { ok = focusedEdit->Backspace(); });
         return ok;
     }
     if (SameText(key, "Space") || key == " ") {
         if (focusedButton) return ClickControl(focusedButton);
         if (focusedEdit) {
             bool ok = false;
-            DispatchEvent([&] { ok = focusedEdit->TypeChar(' '); });
+            DispatchInput([&] { ok = focusedEdit->TypeChar(' '); });
             return ok;
         }
         return false;
@@ -113,7 +113,7 @@ bool PressKey(const std::string& key) {
     if (key.size() == 1 && static_cast<unsigned char>(key[0]) >= 0x20) {
         if (focusedEdit) {
             bool ok = false;
-            DispatchEvent([&] { ok = focusedEdit->TypeChar(key[0]); });
+            DispatchInput([&] { ok = focusedEdit->TypeChar(key[0]); });
             return ok;
         }
         TButton* b = FindAccelerator(f, char(std::toupper(static_cast<unsigned char>(key[0]))));
@@ -125,8 +125,46 @@ bool PressKey(const std::string& key) {
 bool CloseCommand(TForm* form) {
     if (!form || !form->Visible() || !form->BorderIcons().Contains(TBorderIcon::biSystemMenu)) return false;
     if (Screen && Screen->ModalForm() && Screen->ModalForm() != form) return false;
-    DispatchEvent([form] { form->Close(); });
+    DispatchInput([form] { form->Close(); });
     return true;
+}
+
+namespace {
+void TabWalk(TWinControl* w, std::vector<TWinControl*>& out) {
+    for (TWinControl* c : w->TabList()) {
+        out.push_back(c);
+        TabWalk(c, out);
+    }
+}
+}  // namespace
+
+void SettleFocus() {
+    TForm* f = Screen ? Screen->ActiveForm() : nullptr;
+    if (!f || !f->Visible()) return;
+    TWinControl* focused = f->ActiveControl();
+    if (!focused || focused->CanFocus()) return;
+    std::vector<TWinControl*> all;
+    TabWalk(f, all);
+    auto at = std::find(all.begin(), all.end(), focused);
+    if (at == all.end()) {
+        auto order = f->FocusOrder();
+        f->SetActiveControl(order.empty() ? nullptr : order.front());
+        return;
+    }
+    std::size_t i = std::size_t(at - all.begin()), n = all.size();
+    for (std::size_t k = 1; k < n; ++k) {
+        TWinControl* next = all[(i + k) % n];
+        if (next->CanFocus()) {
+            f->SetActiveControl(next);
+            return;
+        }
+    }
+    f->SetActiveControl(nullptr);
+}
+
+void DispatchInput(const std::function<void()>& fn) {
+    DispatchEvent(fn);
+    SettleFocus();
 }
 
 }  // namespace ui

@@ -1,6 +1,7 @@
 // Input shared by the backends: finding a control by name or caption, clicking it, and
 // the keys a dialog understands.
 #pragma once
+#include <functional>
 #include <string>
 
 class TControl;
@@ -21,5 +22,13 @@ bool ClickControl(TControl* control);
 bool PressKey(const std::string& key);
 // The window's close command (false without a system menu or behind a modal form).
 bool CloseCommand(TForm* form);
+
+// The focus rule: when the focused control of the active form can no longer take the
+// focus (it or a parent was disabled or hidden), the focus moves on to the next control
+// after it in tab order that can take it, or to none. Backends apply it after every
+// input and timer event, so a handler may disable and hide controls in any order.
+void SettleFocus();
+// Runs an input or timer event's handler as DispatchEvent does, then settles the focus.
+void DispatchInput(const std::function<void()>& fn);
 
 }  // namespace ui

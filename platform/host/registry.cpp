@@ -5,6 +5,7 @@
 //
 // Handles name a key by its path below a root, so a handle whose key was deleted
 // answers ERROR_KEY_DELETED instead of pointing at freed memory.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -77,11 +79,35 @@ bool ReadWhole(const std::string& file, std::string& text) {
     return true;
 }
 
+// A save writes "<file>.tmp-XXXXXX" and renames it over the file; one that was killed
+// leaves it behind. Those untouched for a minute are left over (a save takes far less)
+// and go when the hive loads; younger ones may belong to a save running elsewhere.
+constexpr std::time_t StaleAfterSeconds = 60;
+
+void RemoveStaleTemporaries(const std::string& file) {
+    std::size_t slash = file.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : file.substr(0, slash);
+    std::string prefix = file.substr(slash == std::string::npos ? 0 : slash + 1) + ".tmp-";
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return;
+    std::time_t now = std::time(nullptr);
+    while (dirent* e = ::readdir(d)) {
+        std::string name = e->d_name;
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+        std::string path = dir + "/" + name;
+        struct stat st;
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime >= StaleAfterSeconds)
+            ::unlink(path.c_str());
+    }
+    ::closedir(d);
+}
+
 bool LoadHive(Hive& h) {
     h.tree = RegKey{};
     h.tree.name = h.name;
     h.loadError.clear();
     std::string file = HiveFile(h.root);
+    if (!file.empty()) RemoveStaleTemporaries(file);
     std::string text;
     if (file.empty() || !ReadWhole(file, text)) return false;  // no file yet: an empty hive
     if (!ParseRegFile(text, h.name, file, h.tree, h.loadError)) {
@@ -91,7 +117,26 @@ bool LoadHive(Hive& h) {
     return true;
 }
 
-// Writes the hive to a temporary file beside its file and renames it over the old one.
+// The mode a new hive file gets: what creating a file gives under the process's umask.
+mode_t NewFileMode() {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// Flushes a folder, so that a rename in it is on the disk too. Some file systems cannot;
+// the rename itself has happened either way.
+void SyncFolderOf(const std::string& file) {
+    std::size_t slash = file.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : file.substr(0, slash));
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// Writes the hive to a temporary file beside its file (with the file's mode), flushes
+// it, renames it over the old one and flushes the folder.
 LONG SaveHive(Hive& h) {
     if (!h.loadError.empty()) return LONG(err::BadDb);  // never replace a file we could not read
     std::string file = HiveFile(h.root);
@@ -100,6 +145,10 @@ LONG SaveHive(Hive& h) {
     std::string tmpl = file + ".tmp-XXXXXX";
     int fd = ::mkstemp(tmpl.data());
     if (fd < 0) return LONG(err::AccessDenied);
+    // mkstemp makes the file for its owner alone. A file system without modes refuses
+    // fchmod; that is no reason to fail the save.
+    struct stat old;
+    (void)::fchmod(fd, ::stat(file.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode());
     bool ok = true;
     std::size_t off = 0;
     while (ok && off < text.size()) {
@@ -117,6 +166,7 @@ LONG SaveHive(Hive& h) {
         ::unlink(tmpl.c_str());
         return LONG(err::WriteFault);
     }
+    SyncFolderOf(file);
     return 0;
 }
 

@@ -218,24 +218,62 @@ std::string GetShortPathName(const std::string& path) {
     });
 }
 
-bool GetDiskFreeSpace(const std::string& path, std::uint64_t& freeBytes, std::uint64_t& totalBytes) {
-    ULARGE_INTEGER avail{}, total{}, totalFree{};
-    if (::GetDiskFreeSpaceExA(path.c_str(), &avail, &total, &totalFree)) {
+namespace {
+
+// GetDiskFreeSpaceExA came with Windows 95 OSR2 and NT 4.0, so it is looked up when
+// first needed; the first Windows 95 has only GetDiskFreeSpaceA, which wants the root
+// folder of a drive and whose counts stop at 2 GB there.
+using DiskFreeSpaceExFn = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+
+DiskFreeSpaceExFn DiskFreeSpaceEx() {
+    static const DiskFreeSpaceExFn fn = [] {
+        HMODULE kernel = ::GetModuleHandleA("KERNEL32.DLL");
+        void* p = kernel ? reinterpret_cast<void*>(::GetProcAddress(kernel, "GetDiskFreeSpaceExA")) : nullptr;
+        return reinterpret_cast<DiskFreeSpaceExFn>(p);
+    }();
+    return fn;
+}
+
+// "C:\" for a path on drive C, "\\server\share\" for a network path, else empty
+// (the current drive).
+std::string RootOf(const std::string& path) {
+    if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2) + "\\";
+    if (path.size() > 2 && path[0] == '\\' && path[1] == '\\') {
+        std::size_t server = path.find('\\', 2);
+        if (server == std::string::npos) return path + "\\";
+        std::size_t share = path.find('\\', server + 1);
+        return share == std::string::npos ? path + "\\" : path.substr(0, share + 1);
+    }
+    return {};
+}
+
+bool QueryDiskSpace(const std::string& folder, std::uint64_t& freeBytes, std::uint64_t& totalBytes) {
+    if (DiskFreeSpaceExFn ex = DiskFreeSpaceEx()) {
+        ULARGE_INTEGER avail{}, total{}, totalFree{};
+        if (!ex(folder.c_str(), &avail, &total, &totalFree)) return false;
         freeBytes = avail.QuadPart;
         totalBytes = total.QuadPart;
         return true;
     }
+    std::string root = RootOf(folder);
+    ::DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    if (!::GetDiskFreeSpaceA(root.empty() ? nullptr : root.c_str(), &sectorsPerCluster, &bytesPerSector,
+                             &freeClusters, &clusters))
+        return false;
+    std::uint64_t cluster = std::uint64_t(sectorsPerCluster) * bytesPerSector;
+    freeBytes = cluster * freeClusters;
+    totalBytes = cluster * clusters;
+    return true;
+}
+
+}  // namespace
+
+bool GetDiskFreeSpace(const std::string& path, std::uint64_t& freeBytes, std::uint64_t& totalBytes) {
+    if (QueryDiskSpace(path, freeBytes, totalBytes)) return true;
     // The call wants a folder; a file's path or a folder still to be made is answered
     // by the drive that would hold it.
-    if (path.size() >= 2 && path[1] == ':') {
-        std::string root = path.substr(0, 2) + "\\";
-        if (::GetDiskFreeSpaceExA(root.c_str(), &avail, &total, &totalFree)) {
-            freeBytes = avail.QuadPart;
-            totalBytes = total.QuadPart;
-            return true;
-        }
-    }
-    return false;
+    std::string root = RootOf(path);
+    return !root.empty() && root != path && QueryDiskSpace(root, freeBytes, totalBytes);
 }
 
 bool FindFiles(const std::string& pattern, std::vector<FindData>& out) {

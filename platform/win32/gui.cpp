@@ -18,20 +18,90 @@ namespace {
 constexpr const char* kFormClass = "ZarnForm";
 constexpr const char* kPanelClass = "ZarnPanel";
 constexpr int kPanelBorderProp = 0;  // window extra bytes: outer | inner << 8
+// A panel holding a radio group's frame (id kRadioFrameId) and buttons (ids 1..n) has
+// this property; its value is the number of columns.
+constexpr const char* kRadioProp = "ZarnRadioColumns";
+constexpr int kRadioFrameId = 0xFFF;
 
 Events g_events;
 HFONT g_defaultFont = nullptr;
+
+bool IsRadioGroup(HWND h) { return h && GetPropA(h, kRadioProp) != nullptr; }
+
+HWND RadioFrame(HWND group) { return GetDlgItem(group, kRadioFrameId); }
+
+std::vector<HWND> RadioButtons(HWND group) {
+    std::vector<HWND> out;
+    for (int id = 1;; ++id) {
+        HWND b = GetDlgItem(group, id);
+        if (!b) return out;
+        out.push_back(b);
+    }
+}
+
+// The buttons fill the frame below its caption: column after column, each column as
+// many rows as the first, the rows sharing the height evenly.
+void LayoutRadioGroup(HWND group) {
+    RECT r;
+    GetClientRect(group, &r);
+    if (HWND frame = RadioFrame(group)) MoveWindow(frame, 0, 0, r.right, r.bottom, TRUE);
+    std::vector<HWND> buttons = RadioButtons(group);
+    if (buttons.empty()) return;
+    int columns = int(reinterpret_cast<INT_PTR>(GetPropA(group, kRadioProp)));
+    if (columns < 1) columns = 1;
+    int n = int(buttons.size());
+    int perColumn = (n + columns - 1) / columns;
+    TEXTMETRICA tm{};
+    HDC dc = GetDC(group);
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(group, WM_GETFONT, 0, 0));
+    HGDIOBJ old = SelectObject(dc, font ? font : g_defaultFont);
+    GetTextMetricsA(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(group, dc);
+    int width = (r.right - 10) / columns;
+    int room = r.bottom - tm.tmHeight - 5;
+    int height = room / perColumn;
+    int top = tm.tmHeight + 1 + (room % perColumn) / 2;
+    for (int i = 0; i < n; ++i)
+        MoveWindow(buttons[std::size_t(i)], (i / perColumn) * width + 8, (i % perColumn) * height + top, width,
+                   height, TRUE);
+}
+
+// Only the checked button (the first when none is) is a tab stop, so Tab enters the
+// group there.
+void SetRadioTabStop(HWND group) {
+    std::vector<HWND> buttons = RadioButtons(group);
+    HWND stop = buttons.empty() ? nullptr : buttons.front();
+    for (HWND b : buttons)
+        if (SendMessageA(b, BM_GETCHECK, 0, 0) == BST_CHECKED) stop = b;
+    for (HWND b : buttons) {
+        LONG style = GetWindowLongA(b, GWL_STYLE);
+        LONG want = b == stop ? (style | WS_TABSTOP) : (style & ~LONG(WS_TABSTOP));
+        if (want != style) SetWindowLongA(b, GWL_STYLE, want);
+    }
+}
+
+// The top-level window that holds `h`.
+HWND RootOf(HWND h) {
+    while (h && (GetWindowLongA(h, GWL_STYLE) & WS_CHILD)) h = GetParent(h);
+    return h;
+}
 
 LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_COMMAND: {
             HWND control = reinterpret_cast<HWND>(lp);
             WORD code = HIWORD(wp);
-            if (control) {
+            if (control && IsRadioGroup(hwnd)) {
+                if (code == BN_CLICKED && LOWORD(wp) != kRadioFrameId) {
+                    SetRadioTabStop(hwnd);
+                    if (g_events.selected) g_events.selected(g_events.ctx, hwnd, int(LOWORD(wp)) - 1);
+                }
+            } else if (control) {
                 if ((code == BN_CLICKED) && g_events.clicked) g_events.clicked(g_events.ctx, control);
                 if (code == EN_CHANGE && g_events.changed) g_events.changed(g_events.ctx, control);
             } else if (g_events.key) {
-                HWND form = GetAncestor(hwnd, GA_ROOT);
+                HWND form = RootOf(hwnd);
                 if (LOWORD(wp) == IDOK) g_events.key(g_events.ctx, form, "Enter");
                 if (LOWORD(wp) == IDCANCEL) g_events.key(g_events.ctx, form, "Escape");
             }
@@ -52,6 +122,10 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             RECT r;
             GetClientRect(hwnd, &r);
             FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+            if (IsRadioGroup(hwnd)) {
+                EndPaint(hwnd, &ps);
+                return 0;
+            }
             LONG border = GetWindowLongA(hwnd, kPanelBorderProp);
             int outer = border & 0xFF, inner = (border >> 8) & 0xFF;
             if (outer) DrawEdge(dc, &r, outer == 1 ? BDR_SUNKENOUTER : BDR_RAISEDOUTER, BF_RECT | BF_ADJUST);
@@ -70,7 +144,19 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_SETFONT:
             SetPropA(hwnd, "ZarnFont", reinterpret_cast<HANDLE>(wp));
+            if (IsRadioGroup(hwnd)) {
+                if (HWND frame = RadioFrame(hwnd)) SendMessageA(frame, WM_SETFONT, wp, lp);
+                for (HWND b : RadioButtons(hwnd)) SendMessageA(b, WM_SETFONT, wp, lp);
+                LayoutRadioGroup(hwnd);
+            }
             return 0;
+        case WM_SIZE:
+            if (IsRadioGroup(hwnd)) LayoutRadioGroup(hwnd);
+            break;
+        case WM_DESTROY:
+            RemovePropA(hwnd, "ZarnFont");
+            RemovePropA(hwnd, kRadioProp);
+            break;
         case WM_GETFONT:
             return reinterpret_cast<LRESULT>(GetPropA(hwnd, "ZarnFont"));
         case WM_SETTEXT: {
@@ -94,14 +180,25 @@ void SetEvents(const Events& events) { g_events = events; }
 bool Initialise() {
     static bool done = false;
     if (done) return true;
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
+    // InitCommonControls is in every version of the library and loads it, which the
+    // version 6 controls need; InitCommonControlsEx came with version 4.70 (Internet
+    // Explorer 3), so it is looked up.
+    InitCommonControls();
+    if (HMODULE comctl = GetModuleHandleA("COMCTL32.DLL")) {
+        using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+        if (void* p = reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx"))) {
+            INITCOMMONCONTROLSEX icc{sizeof icc, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+            reinterpret_cast<InitEx>(p)(&icc);
+        }
+    }
     WNDCLASSA wc{};
     wc.lpfnWndProc = FormProc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    wc.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+    // The program's own icon (resource 1), else the system's.
+    wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1));
+    if (!wc.hIcon) wc.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
     wc.lpszClassName = kFormClass;
     if (!RegisterClassA(&wc)) return false;
     wc.lpszClassName = kPanelClass;
@@ -181,10 +278,66 @@ void Destroy(Window w) {
     if (w) DestroyWindow(static_cast<HWND>(w));
 }
 
-void SetText(Window w, const std::string& text) { SetWindowTextA(static_cast<HWND>(w), text.c_str()); }
+Window CreateRadioGroup(Window parent, const std::string& caption, int x, int y, int w, int h) {
+    HWND group = CreateWindowExA(WS_EX_CONTROLPARENT, kPanelClass, "", WS_CHILD | WS_CLIPSIBLINGS, x, y, w, h,
+                                 static_cast<HWND>(parent), nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (!group) return nullptr;
+    SetPropA(group, kRadioProp, reinterpret_cast<HANDLE>(INT_PTR(1)));
+    HWND frame = CreateWindowExA(0, "BUTTON", caption.c_str(), WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 0, 0, w, h,
+                                 group, reinterpret_cast<HMENU>(INT_PTR(kRadioFrameId)), GetModuleHandleA(nullptr),
+                                 nullptr);
+    if (!frame) {
+        DestroyWindow(group);
+        return nullptr;
+    }
+    SendMessageA(group, WM_SETFONT, reinterpret_cast<WPARAM>(g_defaultFont), FALSE);
+    return group;
+}
+
+void SetRadioItems(Window w, const std::vector<std::string>& items, int columns, int checked) {
+    HWND group = static_cast<HWND>(w);
+    for (HWND b : RadioButtons(group)) DestroyWindow(b);
+    SetPropA(group, kRadioProp, reinterpret_cast<HANDLE>(INT_PTR(columns < 1 ? 1 : columns)));
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(group, WM_GETFONT, 0, 0));
+    bool enabled = IsWindowEnabled(group);
+    std::vector<HWND> made;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0);
+        HWND b = CreateWindowExA(0, "BUTTON", items[i].c_str(), style, 0, 0, 0, 0, group,
+                                 reinterpret_cast<HMENU>(INT_PTR(i + 1)), GetModuleHandleA(nullptr), nullptr);
+        if (!b) break;
+        SendMessageA(b, WM_SETFONT, reinterpret_cast<WPARAM>(font ? font : g_defaultFont), FALSE);
+        if (int(i) == checked) SendMessageA(b, BM_SETCHECK, BST_CHECKED, 0);
+        if (!enabled) EnableWindow(b, FALSE);
+        made.push_back(b);
+    }
+    // Tab and arrow keys follow the order from the top of the stack: the first button
+    // first, the frame under everything.
+    for (auto it = made.rbegin(); it != made.rend(); ++it)
+        SetWindowPos(*it, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (HWND frame = RadioFrame(group))
+        SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetRadioTabStop(group);
+    LayoutRadioGroup(group);
+}
+
+void SetRadioChecked(Window w, int index) {
+    HWND group = static_cast<HWND>(w);
+    std::vector<HWND> buttons = RadioButtons(group);
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        SendMessageA(buttons[i], BM_SETCHECK, int(i) == index ? BST_CHECKED : BST_UNCHECKED, 0);
+    SetRadioTabStop(group);
+}
+
+void SetText(Window w, const std::string& text) {
+    HWND h = static_cast<HWND>(w);
+    if (IsRadioGroup(h)) h = RadioFrame(h);
+    SetWindowTextA(h, text.c_str());
+}
 
 std::string GetText(Window w) {
     HWND h = static_cast<HWND>(w);
+    if (IsRadioGroup(h)) h = RadioFrame(h);
     int n = GetWindowTextLengthA(h);
     std::string s(std::size_t(n) + 1, '\0');
     int got = GetWindowTextA(h, s.data(), n + 1);
@@ -197,7 +350,15 @@ void SetBounds(Window w, int x, int y, int width, int height) {
 }
 
 void Show(Window w, bool visible) { ShowWindow(static_cast<HWND>(w), visible ? SW_SHOW : SW_HIDE); }
-void Enable(Window w, bool enabled) { EnableWindow(static_cast<HWND>(w), enabled ? TRUE : FALSE); }
+void Enable(Window w, bool enabled) {
+    HWND h = static_cast<HWND>(w);
+    EnableWindow(h, enabled ? TRUE : FALSE);
+    // A radio group's buttons and frame grey out with it.
+    if (IsRadioGroup(h)) {
+        if (HWND frame = RadioFrame(h)) EnableWindow(frame, enabled ? TRUE : FALSE);
+        for (HWND b : RadioButtons(h)) EnableWindow(b, enabled ? TRUE : FALSE);
+    }
+}
 
 void SetDefaultButton(Window button, bool isDefault) {
     SendMessageA(static_cast<HWND>(button), BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
@@ -227,7 +388,38 @@ void BringToTop(Window w) {
 void SendToBottom(Window w) {
     SetWindowPos(static_cast<HWND>(w), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
-void Focus(Window w) { SetFocus(static_cast<HWND>(w)); }
+void Focus(Window w) {
+    HWND h = static_cast<HWND>(w);
+    if (IsRadioGroup(h)) {
+        // The checked button, else the first.
+        std::vector<HWND> buttons = RadioButtons(h);
+        if (buttons.empty()) return;
+        HWND to = buttons.front();
+        for (HWND b : buttons)
+            if (SendMessageA(b, BM_GETCHECK, 0, 0) == BST_CHECKED) to = b;
+        h = to;
+    }
+    SetFocus(h);
+}
+
+Window FocusedWindow() {
+    HWND h = GetFocus();
+    if (h && IsRadioGroup(GetParent(h))) return GetParent(h);
+    return h;
+}
+
+int TextWidth(Window w, const std::string& text) {
+    HWND h = static_cast<HWND>(w);
+    HDC dc = GetDC(h);
+    if (!dc) return 0;
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0));
+    HGDIOBJ old = SelectObject(dc, font ? font : g_defaultFont);
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(h, dc);
+    return int(size.cx);
+}
 void Redraw(Window w) {
     HWND h = static_cast<HWND>(w);
     RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);

@@ -205,6 +205,93 @@ TEST_F(Session, ALoopWithNothingToWaitForFailsInsteadOfHanging) {
     EXPECT_THROW(Application->HandleMessage(), ui::EUiFatal);
 }
 
+// The buttons of a wizard's last step: Next disables itself and hides Cancel, then shows
+// Finish in Cancel's place; a page panel with an edit goes away with the step.
+const char* kSteps = R"(object Steps: TForm
+  Caption = 'Steps'
+  BorderIcons = [biSystemMenu]
+  object BackBtn: TButton
+    Caption = '< &Back'
+    TabOrder = 0
+  end
+  object NextBtn: TButton
+    Caption = '&Next >'
+    TabOrder = 1
+  end
+  object CancelBtn: TButton
+    Caption = 'Cancel'
+    TabOrder = 2
+  end
+  object Page: TPanel
+    TabOrder = 3
+    object PathEdit: TEdit
+    end
+  end
+  object FinishBtn: TButton
+    Caption = 'Finish'
+    TabOrder = 4
+    Visible = False
+  end
+end
+)";
+
+class Focus : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        form_ = new TForm(Application);
+        ReadComponentFromText(form_, kSteps, "steps");
+        Application->SetMainForm(form_);
+        next_ = Get<TButton>("NextBtn");
+        next_->OnClick = [this](TObject*) {
+            next_->SetEnabled(false);
+            Get<TButton>("CancelBtn")->Hide();
+            Get<TButton>("FinishBtn")->Show();
+            Get<TPanel>("Page")->Hide();
+        };
+        Get<TButton>("FinishBtn")->OnClick = [this](TObject*) { ++finished_; };
+        form_->Show();
+    }
+    template <typename T>
+    T* Get(const std::string& name) {
+        return dynamic_cast<T*>(form_->FindComponent(name));
+    }
+    std::string Focused() const { return form_->ActiveControl() ? form_->ActiveControl()->Name() : "(none)"; }
+    TForm* form_ = nullptr;
+    TButton* next_ = nullptr;
+    int finished_ = 0;
+};
+
+TEST_F(Focus, ADisabledFocusedControlHandsTheFocusToTheNextInTabOrder) {
+    next_->SetFocus();
+    // The handler disables Next before Cancel goes and Finish comes: the focus moves
+    // once the handler is done, to Finish, and Enter finishes.
+    EXPECT_TRUE(Ui().Key("Enter"));
+    EXPECT_EQ(Focused(), "FinishBtn");
+    EXPECT_TRUE(Ui().Key("Enter"));
+    EXPECT_EQ(finished_, 1);
+}
+
+TEST_F(Focus, AHiddenParentTakesItsFocusedChildAlongAndNothingLeftMeansNoFocus) {
+    Get<TEdit>("PathEdit")->SetFocus();
+    EXPECT_TRUE(Ui().Click("Next >"));  // the click moves the focus to Next first
+    EXPECT_EQ(Focused(), "FinishBtn");
+
+    // A handler run by a timer counts as input too.
+    Get<TPanel>("Page")->Show();
+    Get<TEdit>("PathEdit")->SetFocus();
+    TTimer t(form_);
+    t.SetInterval(10);
+    t.SetOnTimer([&](TObject*) {
+        t.SetEnabled(false);
+        for (const char* n : {"BackBtn", "FinishBtn"}) Get<TButton>(n)->SetEnabled(false);
+        Get<TPanel>("Page")->Hide();
+    });
+    Application->HandleMessage();
+    EXPECT_EQ(Focused(), "(none)");
+    EXPECT_FALSE(Ui().Key("Enter"));
+}
+
 class Boxes : public UiTest {};
 
 TEST_F(Boxes, TitlesIconsAndDefaults) {

@@ -1,5 +1,5 @@
 // Stand-ins for the install tests: a main install object that records its restart list,
-// an uninstall program, and a helper of any rank that records its runs and what it hears.
+// and a helper of any rank that records its runs and what it hears.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -29,15 +29,6 @@ public:
     std::vector<std::pair<std::string, int>> restart;
 };
 inline ZARN_DEFINE_CLASS(TTestInstall, TInstall, [](auto&) {})
-
-// The uninstall program: an install file that a link passes the product name.
-class TFakeUninstallEXE : public TInstallFile {
-    ZARN_CLASS(TFakeUninstallEXE, TInstallFile)
-public:
-    using TInstallFile::TInstallFile;
-    bool IsUninstallProgram() const override { return true; }
-};
-inline ZARN_DEFINE_CLASS(TFakeUninstallEXE, TInstallFile, [](auto&) {})
 
 // A helper of any rank that records what happens to it into a shared log.
 class TRecorder : public TFileRelated {

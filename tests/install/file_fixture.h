@@ -17,17 +17,9 @@
 #include "tests/install/fakes.h"
 #include "tests/platform/scratch.h"
 #include "version_images.h"
+#include "tests/support/raised.h"
 
 namespace zarn::test {
-
-inline std::string Message(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "(nothing raised)";
-}
 
 // Deterministic bytes that do not compress much.
 inline std::string Noise(std::size_t n, std::uint32_t seed = 7) {

@@ -9,6 +9,7 @@
 #include "platform/testenv.h"
 #include "registration/routines_RegistryWriter.h"
 #include "tests/install/fakes.h"
+#include "tests/support/raised.h"
 
 using namespace zarn::test;
 using PS = TPathSpecifiers;
@@ -16,15 +17,6 @@ using PS = TPathSpecifiers;
 namespace {
 
 const char* const ShellFolders = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-
-std::string Message(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "(nothing raised)";
-}
 
 class DestinationTest : public InstallTest {
 protected:

@@ -23,20 +23,14 @@
 #include "registration/routines_RegistryWriter.h"
 #include "tests/platform/scratch.h"
 #include "version_images.h"
+#include "tests/support/raised.h"
 
 namespace {
 
+using zarn::test::Message;
+
 const char* const InprocClass = "CLSID\\{5A41524E-0001-4C6F-8164-5465737453F1}";
 const char* const LocalClass = "CLSID\\{5A41524E-0002-4C6F-8164-5465737453F1}";
-
-std::string Message(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "(nothing raised)";
-}
 
 // What OleInitialize answers now (S_OK when OLE is not initialised on this thread),
 // leaving OLE as it was.

@@ -9,6 +9,7 @@
 #include "registration/cmp_TRepository.h"
 #include "registration/routines_RegistryWriter.h"
 #include "tests/platform/scratch.h"
+#include "tests/support/raised.h"
 
 using namespace zarn::test;
 
@@ -25,15 +26,6 @@ public:
 private:
     std::string dir_, name_;
 };
-
-std::string Message(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "(nothing raised)";
-}
 
 class RepositoryTest : public ScratchTest {
 protected:

@@ -11,7 +11,9 @@
 #include "platform/system.h"
 #include "registration/routines_RegistryWriter.h"
 #include "shell/cmp_TInstallShellLink.h"
+#include "shell/cmp_TUninstallEXE.h"
 #include "tests/install/fakes.h"
+#include "tests/support/raised.h"
 
 using namespace zarn::test;
 using PS = TPathSpecifiers;
@@ -19,15 +21,6 @@ using LK = TShellLinkKind;
 using GK = TShellGroupKind;
 
 namespace {
-
-std::string Message(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "(nothing raised)";
-}
 
 void MakeFile(const std::string& path) {
     platform::Handle h = platform::CreateFile(path, platform::GenericWrite, 0, platform::CreateAlways);
@@ -394,7 +387,7 @@ TEST_F(LinkTest, ShortcutFailuresAreClearAndWriteNothing) {
 }
 
 TEST_F(LinkTest, ALinkToTheUninstallProgramNeedsAMainInstallObject) {
-    auto* uninstall = new TFakeUninstallEXE(owner);
+    auto* uninstall = new TUninstallEXE(owner);
     uninstall->SetName("Uninst");
     uninstall->SetDestName("UNINST.EXE");
     uninstall->SetDestDir("C:\\Demo");

@@ -61,7 +61,7 @@ const char* kDescription = R"(object SampleForm: TSampleForm
   BorderIcons = [biSystemMenu]
   BorderStyle = bsDialog
   Caption = 'Sample form'
-  ClientHeight = 220
+  ClientHeight = 272
   ClientWidth = 420
   Font.Name = 'MS Sans Serif'
   Font.Height = -11
@@ -86,7 +86,7 @@ const char* kDescription = R"(object SampleForm: TSampleForm
     Top = 12
     Width = 280
     Height = 32
-    Caption = 'This is a sample form of the framework: labels, an edit, a group box with a progress bar, and buttons.'
+    Caption = 'This is a sample form of the framework: labels, an edit, a group box with a progress bar, a radio group and buttons.'
     WordWrap = True
   end
   object PathEdit: TEdit
@@ -117,30 +117,41 @@ const char* kDescription = R"(object SampleForm: TSampleForm
       Step = 15
     end
   end
+  object KindGroup: TRadioGroup
+    Left = 8
+    Top = 152
+    Width = 400
+    Height = 56
+    Caption = 'Installation type'
+    Columns = 3
+    ItemIndex = 0
+    Items.Strings = ('Full' 'Compact' 'Custom')
+    TabOrder = 1
+  end
   object Line: TBevel
     Left = 8
-    Top = 170
+    Top = 222
     Width = 404
     Height = 2
     Shape = bsTopLine
   end
   object NextBtn: TButton
     Left = 240
-    Top = 184
+    Top = 236
     Width = 80
     Height = 25
     Caption = '&Next >'
     Default = True
-    TabOrder = 1
+    TabOrder = 2
   end
   object CancelBtn: TButton
     Left = 328
-    Top = 184
+    Top = 236
     Width = 80
     Height = 25
     Cancel = True
     Caption = 'Cancel'
-    TabOrder = 2
+    TabOrder = 3
     OnClick = CancelBtnClick
   end
   object StepTimer: TTimer

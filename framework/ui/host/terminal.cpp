@@ -1,10 +1,5 @@
 #include "framework/ui/host/terminal.h"
 
-#include <poll.h>
-#include <signal.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -15,6 +10,7 @@
 #include "framework/forms.h"
 #include "framework/stdctrls.h"
 #include "framework/ui/input.h"
+#include "platform/console.h"
 #include "platform/files.h"
 
 namespace ui {
@@ -23,23 +19,7 @@ std::unique_ptr<TBackend> CreateDefaultBackend() { return std::make_unique<TTerm
 
 namespace {
 
-termios g_saved;
-bool g_rawActive = false;
-
-void RestoreTerminal() {
-    if (!g_rawActive) return;
-    static const char leave[] = "\x1b[0m\x1b[?25h\x1b[?1049l";
-    ssize_t ignored = write(1, leave, sizeof leave - 1);
-    (void)ignored;
-    tcsetattr(0, TCSANOW, &g_saved);
-    g_rawActive = false;
-}
-
-void OnSignal(int sig) {
-    RestoreTerminal();
-    signal(sig, SIG_DFL);
-    raise(sig);
-}
+namespace console = platform::console;
 
 double RealNow() {
     using namespace std::chrono;
@@ -77,7 +57,7 @@ TForm* ShownForm() { return Screen ? Screen->ActiveForm() : nullptr; }
 }  // namespace
 
 TTerminalBackend::TTerminalBackend() : in_(&std::cin), out_(&std::cout) {
-    interactive_ = isatty(0) && isatty(1);
+    interactive_ = console::IsInteractive();
 }
 
 TTerminalBackend::TTerminalBackend(std::istream& in, std::ostream& out) : in_(&in), out_(&out) {}
@@ -149,7 +129,7 @@ bool TTerminalBackend::FireDueTimer(double upTo) {
     if (!next) return false;
     if (!interactive_) virtualNow_ = std::max(virtualNow_, when);
     due_[next] = Now() + next->Interval();
-    DispatchEvent([next] { next->Timer(); });
+    DispatchInput([next] { next->Timer(); });
     return true;
 }
 
@@ -248,10 +228,10 @@ void TTerminalBackend::RunCommand(const std::string& line) {
         if (!e) return error("no edit \"" + name + "\"");
         if (!e->CanReceiveInput() || e->ReadOnly()) return error("\"" + name + "\" takes no input now");
         e->SetFocus();
-        if (!e->Text().empty()) DispatchEvent([e] { e->SetText(""); });
+        if (!e->Text().empty()) DispatchInput([e] { e->SetText(""); });
         for (char ch : text) {
             bool ok = true;
-            DispatchEvent([&] { ok = e->TypeChar(ch); });
+            DispatchInput([&] { ok = e->TypeChar(ch); });
             if (!ok) return error("\"" + name + "\" is full");
         }
     } else if (SameText(cmd, "key")) {
@@ -270,7 +250,7 @@ void TTerminalBackend::RunCommand(const std::string& line) {
         long long i = -1;
         if (!g || !TryStrToInt(idx, i) || i < 0 || i >= g->Items()->Count() || !g->CanReceiveInput())
             return error("cannot select \"" + rest + "\"");
-        DispatchEvent([&] { g->SetItemIndex(int(i)); });
+        DispatchInput([&] { g->SetItemIndex(int(i)); });
     } else if (SameText(cmd, "wait")) {
         if (rest.empty()) {
             SyncTimers();
@@ -449,47 +429,25 @@ bool TTerminalBackend::ExecuteOpenDialog(TOpenDialog* d) {
 
 void TTerminalBackend::EnterRawMode() {
     if (rawMode_) return;
-    if (tcgetattr(0, &g_saved) != 0) return;
-    termios raw = g_saved;
-    raw.c_lflag &= ~tcflag_t(ICANON | ECHO);
-    raw.c_iflag &= ~tcflag_t(IXON | ICRNL);
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
-    tcsetattr(0, TCSANOW, &raw);
-    g_rawActive = true;
-    rawMode_ = true;
-    static bool hooked = false;
-    if (!hooked) {
-        hooked = true;
-        std::atexit(RestoreTerminal);
-        signal(SIGINT, OnSignal);
-        signal(SIGTERM, OnSignal);
-        signal(SIGHUP, OnSignal);
-    }
-    static const char enter[] = "\x1b[?1049h\x1b[?25l";
-    ssize_t ignored = write(1, enter, sizeof enter - 1);
-    (void)ignored;
+    // The alternate screen without a cursor; at the end the normal screen comes back.
+    rawMode_ = console::EnterRawMode("\x1b[?1049h\x1b[?25l", "\x1b[0m\x1b[?25h\x1b[?1049l");
 }
 
 void TTerminalBackend::LeaveRawMode() {
-    RestoreTerminal();
+    console::LeaveRawMode();
     rawMode_ = false;
 }
 
 std::string TTerminalBackend::ReadKey(int timeoutMs) {
     if (interactive_) EnterRawMode();
-    pollfd p{0, POLLIN, 0};
-    int r = poll(&p, 1, timeoutMs);
-    if (r <= 0) return "";
     unsigned char c;
-    if (read(0, &c, 1) != 1) {
+    auto got = console::ReadByte(timeoutMs, c);
+    if (got == console::ReadResult::Timeout) return "";
+    if (got == console::ReadResult::End) {
         eof_ = true;
         return "";
     }
-    auto next = [&](int wait, unsigned char& out) {
-        pollfd q{0, POLLIN, 0};
-        return poll(&q, 1, wait) > 0 && read(0, &out, 1) == 1;
-    };
+    auto next = [&](int wait, unsigned char& out) { return console::ReadByte(wait, out) == console::ReadResult::Byte; };
     switch (c) {
         case 9: return "Tab";
         case 13:
@@ -562,12 +520,7 @@ void TTerminalBackend::DrawScreen(const TTextScreen& s) {
         out += "\x1b[0m\x1b[K\r\n";
     }
     out += "\x1b[J";
-    std::size_t done = 0;
-    while (done < out.size()) {
-        ssize_t n = write(1, out.data() + done, out.size() - done);
-        if (n <= 0) break;
-        done += std::size_t(n);
-    }
+    console::Write(out);
 }
 
 }  // namespace ui

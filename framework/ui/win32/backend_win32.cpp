@@ -33,6 +33,9 @@ public:
         e.closeRequested = [](void* ctx, gui::Window w) { static_cast<TWin32Backend*>(ctx)->CloseRequested(w); };
         e.key = [](void* ctx, gui::Window, const char* name) { static_cast<TWin32Backend*>(ctx)->Key(name); };
         e.timer = [](void* ctx, gui::TimerId id) { static_cast<TWin32Backend*>(ctx)->TimerFired(id); };
+        e.selected = [](void* ctx, gui::Window w, int index) {
+            static_cast<TWin32Backend*>(ctx)->RadioSelected(w, index);
+        };
         gui::SetEvents(e);
     }
     ~TWin32Backend() override {
@@ -182,12 +185,12 @@ public:
     void ProcessMessages() override {
         SyncTimers();
         if (!gui::Pump(false, DialogWindow())) Application->Terminate();
-        Rethrow();
+        AfterMessages();
     }
     void WaitMessage() override {
         SyncTimers();
         if (!gui::Pump(true, DialogWindow())) Application->Terminate();
-        Rethrow();
+        AfterMessages();
     }
 
 private:
@@ -208,6 +211,17 @@ private:
             if (!pending_) pending_ = std::current_exception();
         }
     }
+    // The dialog manager moves the native focus by itself (Tab, arrow keys, clicks); the
+    // form learns of it here. Then the focus rule: a focused control that was disabled
+    // or hidden hands the focus on (Windows leaves it nowhere).
+    void AfterMessages() {
+        if (TControl* c = ControlOf(gui::FocusedWindow()))
+            if (auto* w = dynamic_cast<TWinControl*>(c); w && !dynamic_cast<TForm*>(w) && w->CanFocus())
+                if (TForm* f = w->ParentForm(); f && f->ActiveControl() != w) f->SetActiveControl(w);
+        Guard([] { SettleFocus(); });
+        Rethrow();
+    }
+
     void Rethrow() {
         if (!pending_) return;
         auto e = pending_;
@@ -230,11 +244,19 @@ private:
             auto* e = dynamic_cast<TCustomEdit*>(ControlOf(w));
             if (!e || syncing_) return;
             std::string text = gui::GetText(w);
-            if (text != e->Text()) DispatchEvent([&] { e->SetText(text); });
+            if (text != e->Text()) DispatchInput([&] { e->SetText(text); });
         });
     }
     void CloseRequested(gui::Window w) {
         Guard([&] { CloseCommand(dynamic_cast<TForm*>(ControlOf(w))); });
+    }
+    void RadioSelected(gui::Window w, int index) {
+        Guard([&] {
+            auto* g = dynamic_cast<TRadioGroup*>(ControlOf(w));
+            if (!g || syncing_ || index == g->ItemIndex() || !g->CanReceiveInput()) return;
+            g->SetFocus();
+            DispatchInput([&] { g->SetItemIndex(index); });
+        });
     }
     void Key(const char* name) {
         Guard([&] { PressKey(name); });
@@ -244,7 +266,7 @@ private:
             auto it = timerOf_.find(id);
             if (it == timerOf_.end()) return;
             TTimer* t = it->second;
-            DispatchEvent([t] { t->Timer(); });
+            DispatchInput([t] { t->Timer(); });
         });
     }
 
@@ -298,19 +320,23 @@ private:
         if (dynamic_cast<TForm*>(c)) return;
         int dx, dy;
         NativeParent(c, dx, dy);
-        gui::SetBounds(w, c->Left() + dx, c->Top() + dy, NativeWidth(c), c->Height());
+        gui::SetBounds(w, c->Left() + dx, c->Top() + dy, NativeWidth(c, w), c->Height());
         if (auto* wc = dynamic_cast<TWinControl*>(c); wc && !Hosts(wc))
             for (int i = 0; i < wc->ControlCount(); ++i)
                 if (Native(wc->Controls(i))) Place(wc->Controls(i));
     }
 
-    // An auto-sized label may run on to the right edge of its parent: its text is
-    // measured by the system, not by the framework's estimate.
-    static int NativeWidth(const TControl* c) {
+    // An auto-sized label is as wide as the system measures its text in its font (the
+    // framework only estimates it), but stays inside its parent and a group box's frame.
+    static int NativeWidth(const TControl* c, gui::Window w) {
         auto* l = dynamic_cast<const TLabel*>(c);
-        if (!l || !l->AutoSize() || l->WordWrap() || !c->Parent()) return c->Width();
-        return std::max(c->Width(), c->Parent()->ClientWidth() - c->Left());
+        if (!w || !l || !l->AutoSize() || l->WordWrap() || !c->Parent()) return c->Width();
+        int text = gui::TextWidth(w, StripAccelerator(l->Caption()));
+        int frame = dynamic_cast<const TGroupBox*>(c->Parent()) ? kGroupFrame : 0;
+        int room = c->Parent()->ClientWidth() - frame - c->Left();
+        return std::max(c->Width(), std::min(text, room));
     }
+    static constexpr int kGroupFrame = 3;
 
     static bool Hosts(const TWinControl* w) {
         return dynamic_cast<const TForm*>(w) || dynamic_cast<const TPanel*>(w) || dynamic_cast<const TTabSheet*>(w) ||
@@ -355,12 +381,16 @@ private:
         };
         tabWalk(root);
         for (auto it = tabbed.rbegin(); it != tabbed.rend(); ++it)
-            if (Native(*it) && !dynamic_cast<TGroupBox*>(*it)) gui::BringToTop(Native(*it));
+            if (Native(*it) && !IsFrame(*it)) gui::BringToTop(Native(*it));
         // Later graphic controls lie over earlier ones.
         for (auto it = all.rbegin(); it != all.rend(); ++it)
             if (Native(*it) && !(*it)->IsWindowed()) gui::SendToBottom(Native(*it));
         for (auto it = all.rbegin(); it != all.rend(); ++it)
-            if (Native(*it) && dynamic_cast<TGroupBox*>(*it)) gui::SendToBottom(Native(*it));
+            if (Native(*it) && IsFrame(*it)) gui::SendToBottom(Native(*it));
+    }
+    // A group box lies under the controls in it; a radio group holds its own buttons.
+    static bool IsFrame(const TControl* c) {
+        return dynamic_cast<const TGroupBox*>(c) && !dynamic_cast<const TRadioGroup*>(c);
     }
 
     void BuildTree(TControl* c) {
@@ -391,16 +421,27 @@ private:
             text.clear();
         } else if (Hosts(dynamic_cast<TWinControl*>(c))) kind = gui::Kind::Panel;
         else return;
+        if (dynamic_cast<TRadioGroup*>(c)) {
+            gui::Window w = gui::CreateRadioGroup(parent, text, c->Left() + dx, c->Top() + dy, c->Width(), c->Height());
+            if (!w) return;
+            c->BackendData = w;
+            controls_[w] = c;
+            SyncFont(c, w);
+            SyncContent(c, w);
+            SyncState(c, w);
+            return;
+        }
         int y = c->Top() + dy, h = c->Height();
         if (auto* b = dynamic_cast<TBevel*>(c)) {
             if (b->Shape() == TBevelShape::bsBottomLine) y += h - 2;
             if (b->Shape() == TBevelShape::bsTopLine || b->Shape() == TBevelShape::bsBottomLine) h = 2;
         }
-        gui::Window w = gui::CreateControl(parent, kind, text, c->Left() + dx, y, NativeWidth(c), h, tab);
+        gui::Window w = gui::CreateControl(parent, kind, text, c->Left() + dx, y, c->Width(), h, tab);
         if (!w) return;
         c->BackendData = w;
         controls_[w] = c;
         SyncFont(c, w);
+        if (NativeWidth(c, w) != c->Width()) Place(c);
         SyncState(c, w);
         SyncValue(c, w);
         SyncContent(c, w);
@@ -428,6 +469,7 @@ private:
         syncing_ = true;
         if (gui::GetText(w) != c->Text()) gui::SetText(w, c->Text());
         syncing_ = false;
+        if (dynamic_cast<TLabel*>(c)) Place(c);
     }
     void SyncState(TControl* c, gui::Window w) {
         if (auto* f = dynamic_cast<TForm*>(c)) {
@@ -459,6 +501,11 @@ private:
     void SyncValue(TControl* c, gui::Window w) {
         if (auto* p = dynamic_cast<TProgressBar*>(c)) gui::SetRange(w, p->Min(), p->Max(), p->Position());
         if (auto* s = dynamic_cast<TScrollBar*>(c)) gui::SetRange(w, s->Min(), s->Max(), s->Position());
+        if (auto* g = dynamic_cast<TRadioGroup*>(c)) {
+            syncing_ = true;
+            gui::SetRadioChecked(w, g->ItemIndex());
+            syncing_ = false;
+        }
     }
     void SyncContent(TControl* c, gui::Window w) {
         if (auto* img = dynamic_cast<TImage*>(c)) {
@@ -473,6 +520,13 @@ private:
             if (fresh) images_[c] = fresh;
         }
         if (dynamic_cast<TMemo*>(c)) SyncText(c, w);
+        if (auto* g = dynamic_cast<TRadioGroup*>(c)) {
+            std::vector<std::string> items;
+            for (int i = 0; i < g->Items()->Count(); ++i) items.push_back(g->Items()->Strings(i));
+            syncing_ = true;
+            gui::SetRadioItems(w, items, g->Columns(), g->ItemIndex());
+            syncing_ = false;
+        }
     }
 
     std::map<gui::Window, TControl*> controls_;

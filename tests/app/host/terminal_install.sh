@@ -20,7 +20,9 @@ type FilenameEdit c:\quake\nothing.exe
 dump
 type FilenameEdit C:\QUAKE\QUAKE.EXE
 click Next >
-click Finish
+# Next disabled itself on the last page: the focus went on to Finish, and Enter takes it
+dump
+key Enter
 wait
 answer no
 answer ok
@@ -30,6 +32,7 @@ fail() { echo "FAILED: $*"; echo "---- screens"; cat "$out"; exit 1; }
 [ "$rc" -eq 0 ] || fail "setup exited with $rc"
 grep -q 'Welcome to the Skyreach: Embers of Orrin Setup' "$out" || fail "no welcome page"
 grep -q '( Next >  )' "$out" || fail "Next was not disabled for a missing file"
+grep -q '{ Finish  }' "$out" || fail "Finish did not get the focus on the last page"
 grep -q 'Installing files to your computer' "$out" || fail "no copy window"
 grep -q 'Run Skyreach launcher now?' "$out" || fail "no final question"
 game=$root/drive_c/QUAKE/skyrdemo

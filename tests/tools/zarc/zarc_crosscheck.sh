@@ -10,7 +10,9 @@
 set -u
 zarc=$1
 win32_build=${ZARN_WIN32_BUILD:-$2}
-exe=$win32_build/tools/zarc/zarc.exe
+# The shipped program when the shipped build is there, else the one of the test build.
+exe=$win32_build/shipped/tools/zarc/zarc.exe
+[ -f "$exe" ] || exe=$win32_build/tools/zarc/zarc.exe
 [ -x "$zarc" ] || { echo "no host zarc at $zarc"; exit 1; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/zarn-zarccross.XXXXXX")

@@ -1,0 +1,20 @@
+// The uninstall program as an install file: it installs like any other file and, instead
+// of joining the file log, writes the entry that lists the product among removable
+// programs.
+#pragma once
+#include <string>
+
+#include "install/cmp_TInstallContainer.h"
+
+class TUninstallEXE : public TInstallFile {
+    ZARN_CLASS(TUninstallEXE, TInstallFile)
+public:
+    explicit TUninstallEXE(TComponent* owner);
+
+    // Writes "DisplayName" (the product name) and "UninstallString" (the installed
+    // program's path, unquoted, a blank and the product name) into `key`. Raises without a
+    // main install object.
+    void WriteUninstallInfo(const std::string& key) override;
+    // A link to this component passes the program the product name.
+    bool IsUninstallProgram() const override;
+};

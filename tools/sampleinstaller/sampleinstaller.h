@@ -1,0 +1,139 @@
+// The sample installer: a program written as a user of the install library writes one. It
+// installs the Zarn Sample (a read-me file, a help file, a vendor-shared library, a COM
+// server and an uninstall program, with links in the Programs menu and on the desktop)
+// from the folder it is started in: a compress pass builds the archive there, an install
+// pass installs from it while a progress window shows how far it got.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "framework/comctrls.h"
+#include "framework/stdctrls.h"
+#include "install/cmp_TInstallContainer.h"
+#include "localisation/cmp_TTranslator.h"
+#include "shell/cmp_TInstallShellLink.h"
+#include "shell/cmp_TUninstallEXE.h"
+
+namespace sampleinstaller {
+
+// How a run ended; the program's exit code.
+enum class TOutcome : int { Installed = 0, Failed = 1, Aborted = 2, NotRun = 3 };
+
+// Initialises the library's units and registers the classes the forms name (the
+// framework's, the library's and the sample's own) and the sample's embedded forms.
+// Raises the library's exceptions when the Windows or System folder cannot be read.
+void InitialiseLibrary();
+
+// Creates the two forms, the installer's window first so that it is the main form.
+void CreateForms();
+
+}  // namespace sampleinstaller
+
+// The sample's main install object: the installation as a whole, with its product name,
+// its destination folder, the folder its archive is read from and its restart list.
+class TSampleInstall : public TInstall {
+    ZARN_CLASS(TSampleInstall, TInstall)
+public:
+    // The first one created becomes MainInstall.
+    explicit TSampleInstall(TComponent* owner);
+
+    std::string ProductName() const override { return productName_; }
+    void SetProductName(const std::string& v) { productName_ = v; }
+    // Empty LoadingFolder: the folder the program was started in.
+    std::string LoadingDir() const override;
+    std::string LoadingFolder() const { return loadingFolder_; }
+    void SetLoadingFolder(const std::string& v) { loadingFolder_ = v; }
+    void AddToRestartList(const std::string& text, int kind) override;
+
+    struct TRestartItem {
+        std::string text;
+        int kind = 0;
+    };
+    const std::vector<TRestartItem>& RestartList() const { return restartList_; }
+
+private:
+    std::string productName_;
+    std::string loadingFolder_;
+    std::string startFolder_;
+    std::vector<TRestartItem> restartList_;
+};
+
+// The progress window: the step, the file at work, the progress bar of the whole pass and
+// Cancel, which asks the archive engine to stop.
+class TSampleProgressForm : public TBaseBriskoForm {
+    ZARN_CLASS(TSampleProgressForm, TBaseBriskoForm)
+public:
+    explicit TSampleProgressForm(TComponent* owner);
+
+    TLabel* StepLbl = nullptr;
+    TLabel* FileLbl = nullptr;
+    TProgressBar* ProgressBar = nullptr;
+    TButton* CancelBtn = nullptr;
+
+    // Shows the window (unless the run is silent) for a new step, from 0.
+    void Start(const std::string& step);
+    // One file's progress and the pass's total percentage.
+    void Progress(const std::string& file, int totalPercent);
+    void Finish();
+
+    void FormCreate(TObject* sender);
+    void CancelBtnClick(TObject* sender);
+
+    bool Silent = false;
+};
+
+// The installer's window. It holds the whole installation as components of its form
+// description: the main install object, the file group with its install files, the link
+// groups with their links and the translator.
+class TSampleForm : public TBaseBriskoForm {
+    ZARN_CLASS(TSampleForm, TBaseBriskoForm)
+public:
+    explicit TSampleForm(TComponent* owner);
+
+    TLabel* IntroLbl = nullptr;
+    TLabel* FolderLbl = nullptr;
+    TEdit* FolderEdit = nullptr;
+    TButton* InstallBtn = nullptr;
+    TButton* CancelBtn = nullptr;
+    TTranslator* Translator = nullptr;
+    TSampleInstall* SampleInstall = nullptr;
+    TInstallFileGroup* SampleFiles = nullptr;
+    TInstallFile* ReadmeFile = nullptr;
+    TInstallFile* HelpFile = nullptr;
+    TInstallFile* VendorDll = nullptr;
+    TInstallFile* ComServer = nullptr;
+    TUninstallEXE* Uninstaller = nullptr;
+    TShellLinkGroup* MainFolder = nullptr;
+    TShellLinkGroup* DesktopFolder = nullptr;
+    TInstallShellLink* ReadmeLink = nullptr;
+    TInstallShellLink* UninstallLink = nullptr;
+    TInstallShellLink* DesktopLink = nullptr;
+
+    // A silent run shows no window and no message box; it reports on the standard output
+    // and error streams instead.
+    bool Silent = false;
+    sampleinstaller::TOutcome Outcome = sampleinstaller::TOutcome::NotRun;
+
+    // Builds the archive and installs from it into the folder of FolderEdit, then reports
+    // how it went (and closes the window unless the run is silent).
+    void Install();
+
+    void FormCreate(TObject* sender);
+    void InstallBtnClick(TObject* sender);
+    void CancelBtnClick(TObject* sender);
+    // The file group's events: progress, and the frame of its install pass.
+    void FilesStatus(TInstallFile* file, int filePercent, int totalPercent);
+    void ShowProgress(TInstallContainer* container);
+    void CloseProgress(TInstallContainer* container, bool wasAborted);
+
+private:
+    void RunInstallation();
+    void Report(const std::string& text, TMsgDlgType type);
+
+    // Set when this Windows cannot load the COM server (the host build's own Windows
+    // loads no Windows images): it is then installed without registering itself.
+    bool comServerUnregistered_ = false;
+};
+
+extern TSampleForm* SampleForm;
+extern TSampleProgressForm* SampleProgressForm;
