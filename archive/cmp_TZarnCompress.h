@@ -109,7 +109,7 @@ public:
     // Threads that deflate an added file (1 to MaxJobs). With 1 every file is deflated
     // by the calling thread as one zlib stream; above 1 a file larger than one block of
     // TParallelCompressionStream is deflated in blocks side by side and joined into one
-    // standard zlib stream, a little larger than with 1 job.
+    // standard zlib stream of other bytes (and within 1 % of the size) than with 1 job.
     static constexpr int MaxJobs = 64;
     int Jobs() const { return jobs_; }
     void SetJobs(int jobs) { jobs_ = jobs < 1 ? 1 : jobs > MaxJobs ? MaxJobs : jobs; }

@@ -116,8 +116,8 @@ private:
 // calling Progress after each one as TCompressionStream does. `jobs` - 1 worker threads
 // deflate beside the calling thread, which deflates blocks itself while it waits.
 // Everything but the deflating (the target, Progress and its handlers) stays on the
-// calling thread. The output is a little larger than TCompressionStream's (each block
-// starts new code tables) and differs in its bytes.
+// calling thread. The output differs from TCompressionStream's in its bytes (each block
+// starts new code tables, and a flush marker ends it) and a little in its size.
 class TParallelCompressionStream : public TCustomZlibStream {
     ZARN_CLASS(TParallelCompressionStream, TCustomZlibStream)
 public:
