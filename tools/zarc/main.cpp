@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/system.h"
-#include "platform/terminal.h"
+#include "platform/console.h"
 #include "tools/zarc/zarc.h"
 
 namespace {
@@ -21,11 +21,11 @@ public:
         std::fwrite(text.data(), 1, text.size(), stderr);
         std::fflush(stderr);
     }
-    bool OutIsTerminal() override { return platform::terminal::IsTerminal(platform::terminal::StdStream::Output); }
-    int Columns() override { return platform::terminal::Columns(platform::terminal::StdStream::Output); }
+    bool OutIsTerminal() override { return platform::console::IsTerminal(platform::console::StdStream::Output); }
+    int Columns() override { return platform::console::Columns(platform::console::StdStream::Output); }
     void RewindLines(int lines) override {
         std::fflush(stdout);
-        platform::terminal::RewindLines(platform::terminal::StdStream::Output, lines);
+        platform::console::RewindLines(platform::console::StdStream::Output, lines);
     }
     // C streams only: the C++ ones bring in runtime functions that old msvcrt.dll lacks.
     bool ReadLine(std::string& line) override {
@@ -41,7 +41,7 @@ public:
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
         return any;
     }
-    bool Interrupted() override { return platform::terminal::InterruptRequested(); }
+    bool Interrupted() override { return platform::console::InterruptRequested(); }
     unsigned long Ticks() override { return platform::GetTickCount(); }
 };
 
@@ -49,7 +49,7 @@ public:
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    platform::terminal::CatchInterrupt();
+    platform::console::CatchInterrupt();
     ProcessConsole console;
     const int code = zarc::Run(args, console);
     std::fflush(stdout);

@@ -1,11 +1,12 @@
-// The standard streams over the Win32 console API.
+// The console of command-line programs over the Win32 console API (the raw input of the
+// terminal front end is the host's alone).
 #include "platform/win32/win32_api.h"
 
-#include "platform/terminal.h"
+#include "platform/console.h"
 
 #include <atomic>
 
-namespace platform::terminal {
+namespace platform::console {
 
 namespace {
 
@@ -60,4 +61,4 @@ void CatchInterrupt() { ::SetConsoleCtrlHandler(&OnControl, TRUE); }
 bool InterruptRequested() { return g_interrupt.load(); }
 void SetInterruptRequested(bool requested) { g_interrupt.store(requested); }
 
-}  // namespace platform::terminal
+}  // namespace platform::console
