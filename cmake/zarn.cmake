@@ -70,8 +70,16 @@ endfunction()
 
 # ---------------------------------------------------------------------------------------
 # The layer check, run once every folder has been read: a library that links one of a
-# higher layer, libraries that link each other in a cycle, or a file that includes a
-# header of a higher layer stop the configuration with a list of what is wrong.
+# higher layer, libraries that link each other in a cycle, a file that includes a header
+# of a higher layer, units of one library that include each other in a cycle (a unit is
+# a header and its source, `framework/forms.h` and `framework/forms.cpp`), or a library
+# above platform/ that includes an operating-system header stop the configuration with
+# a list of what is wrong.
+
+# The operating-system headers that only platform/ includes (matched in lower case, so
+# <Windows.h> counts too): the Windows SDK and the MinGW runtime's Windows-only headers,
+# and POSIX. Programs beside the product, tests, benchmarks and fuzz targets may use them.
+set(ZARN_OS_HEADERS_REGEX "^(windows|win[a-z0-9_]*|ws2[a-z0-9_]*|shlobj|shellapi|shlwapi|shobjidl|objbase|objidl|ole2|oleauto|olectl|unknwn|commctrl|commdlg|ddeml|dde|mmsystem|richedit|tlhelp32|psapi|iphlpapi|imagehlp|dbghelp|setupapi|userenv|lmcons|sddl|aclapi|wincrypt|rpc|rpcdce|guiddef|wtypes|oaidl|ocidl|exdisp|mapi|mswsock|io|direct|process|tchar|excpt)\\.h$|^(unistd|termios|poll|signal|dirent|fcntl|pthread|dlfcn|pwd|grp|spawn|sched|semaphore|syslog|utime|glob|fnmatch|ftw|libgen|netdb|pty|utmp|wordexp)\\.h$|^(sys|netinet|arpa|linux|asm)/|^(filesystem|csignal)$")
 
 function(_zarn_layer_error text)
   set_property(GLOBAL APPEND PROPERTY ZARN_LAYER_ERRORS "${text}")
@@ -114,6 +122,29 @@ function(_zarn_visit lib path)
   set_property(GLOBAL APPEND PROPERTY ZARN_VISITED ${lib})
 endfunction()
 
+# Depth-first walk of the include graph between the units of library `lib`; `path` is the
+# chain of units that led here. The caller holds each unit's includes of other units of
+# the library in the variable _zarn_uses_<unit>.
+function(_zarn_visit_unit lib unit path)
+  list(FIND path "${unit}" at)
+  if(NOT at EQUAL -1)
+    list(SUBLIST path ${at} -1 cycle)
+    list(APPEND cycle "${unit}")
+    list(JOIN cycle " -> " text)
+    _zarn_layer_error("units of ${lib} include each other in a cycle: ${text}")
+    return()
+  endif()
+  get_property(done GLOBAL PROPERTY ZARN_UNITS_VISITED)
+  if("${unit}" IN_LIST done)
+    return()
+  endif()
+  list(APPEND path "${unit}")
+  foreach(next IN LISTS _zarn_uses_${unit})
+    _zarn_visit_unit(${lib} "${next}" "${path}")
+  endforeach()
+  set_property(GLOBAL APPEND PROPERTY ZARN_UNITS_VISITED "${unit}")
+endfunction()
+
 function(zarn_check_layers)
   get_property(libraries GLOBAL PROPERTY ZARN_LIBRARIES)
   list(JOIN ZARN_LAYERS " < " order)
@@ -136,25 +167,59 @@ function(zarn_check_layers)
       endif()
     endforeach()
 
-    # Includes go down only.
+    # The library's units, by path without extension.
     get_property(files GLOBAL PROPERTY ZARN_FILES_OF_${lib})
+    set(units)
+    foreach(f IN LISTS files)
+      file(RELATIVE_PATH shown ${CMAKE_SOURCE_DIR} "${f}")
+      string(REGEX REPLACE "\\.[^./]*$" "" unit "${shown}")
+      list(APPEND units "${unit}")
+    endforeach()
+    list(REMOVE_DUPLICATES units)
+    # Operating-system headers stay in platform/; the top layers may use them.
+    set(checkOsHeaders OFF)
+    if(rank GREATER 0 AND NOT layer IN_LIST ZARN_TOP_LAYERS)
+      set(checkOsHeaders ON)
+    endif()
+
+    # Includes go down only, and never to an operating-system header above platform/.
     foreach(f IN LISTS files)
       if(NOT EXISTS "${f}")
         continue()  # generated at build time
       endif()
-      file(STRINGS "${f}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"]+\"")
+      file(RELATIVE_PATH shown ${CMAKE_SOURCE_DIR} "${f}")
+      string(REGEX REPLACE "\\.[^./]*$" "" unit "${shown}")
+      file(STRINGS "${f}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<][^\">]+[\">]")
       foreach(line IN LISTS includes)
+        if(line MATCHES "^[ \t]*#[ \t]*include[ \t]*<([^>]+)>")
+          set(sysHeader "${CMAKE_MATCH_1}")
+          string(TOLOWER "${sysHeader}" lowered)
+          if(checkOsHeaders AND lowered MATCHES "${ZARN_OS_HEADERS_REGEX}")
+            _zarn_layer_error("${shown} (${layer}) includes <${sysHeader}>, an operating-system header: only platform/ calls the system")
+          endif()
+          continue()
+        endif()
         string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*" "\\1" header "${line}")
+        # An include of another unit of the same library is an edge of its include graph.
+        string(REGEX REPLACE "\\.[^./]*$" "" headerUnit "${header}")
+        if(NOT headerUnit STREQUAL unit AND headerUnit IN_LIST units)
+          list(APPEND _zarn_uses_${unit} "${headerUnit}")
+        endif()
         string(REGEX REPLACE "/.*" "" headerLayer "${header}")
         if(headerLayer STREQUAL header)
           continue()  # a header of the same folder
         endif()
         zarn_layer_rank(headerRank "${headerLayer}")
         if(NOT headerRank STREQUAL "" AND headerRank GREATER rank)
-          file(RELATIVE_PATH shown ${CMAKE_SOURCE_DIR} "${f}")
           _zarn_layer_error("${shown} (${layer}) includes \"${header}\" (${headerLayer}, a higher layer)")
         endif()
       endforeach()
+    endforeach()
+
+    # The units of a library form an order: a unit includes only units below it.
+    set_property(GLOBAL PROPERTY ZARN_UNITS_VISITED "")
+    foreach(unit IN LISTS units)
+      _zarn_visit_unit(${lib} "${unit}" "")
     endforeach()
   endforeach()
 
@@ -170,8 +235,9 @@ function(zarn_check_layers)
     list(JOIN errors "\n  " text)
     message(FATAL_ERROR "Layer check failed:\n  ${text}\n"
             "Layers, bottom up: ${order}; ${top} on top. A library links and "
-            "includes only lower layers; a lower layer reaches a higher one through a virtual "
-            "operation, an interface declared below, or the framework's class registry.")
+            "includes only lower layers, and a unit includes only units below it; a lower "
+            "one reaches a higher one through a virtual operation, an interface declared "
+            "below, a hook registered at start-up, or the framework's class registry.")
   endif()
 endfunction()
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 
-#include "framework/forms.h"
 #include "framework/ui/backend.h"
 
 namespace {
@@ -56,10 +55,10 @@ void TControl::SetParent(TWinControl* parent) {
     Changed(TControlChange::Parent);
 }
 
-TForm* TControl::ParentForm() const {
+TCustomForm* TControl::ParentForm() const {
     const TControl* c = this;
     while (c) {
-        if (auto* f = dynamic_cast<const TForm*>(c)) return const_cast<TForm*>(f);
+        if (auto* f = dynamic_cast<const TCustomForm*>(c)) return const_cast<TCustomForm*>(f);
         c = c->parent_;
     }
     return nullptr;
@@ -98,7 +97,7 @@ bool TControl::Showing() const {
     const TControl* c = this;
     while (c) {
         if (!c->visible_) return false;
-        if (dynamic_cast<const TForm*>(c)) return true;
+        if (dynamic_cast<const TCustomForm*>(c)) return true;
         c = c->parent_;
     }
     return false;
@@ -109,10 +108,8 @@ bool TControl::CanReceiveInput() const {
     for (const TControl* c = this; c; c = c->parent_)
         if (!c->enabled_) return false;
     // While a modal form runs, only that form takes input.
-    if (Screen) {
-        if (TForm* modal = Screen->ModalForm(); modal && ParentForm() != modal) return false;
-    }
-    return true;
+    const TCustomForm* f = ParentForm();
+    return f && f->TakesInput();
 }
 
 void TControl::SetFont(TFont* f) {
@@ -211,7 +208,7 @@ void TWinControl::RemoveControl(TControl* c) {
     if (auto* w = dynamic_cast<TWinControl*>(c))
         tabList_.erase(std::remove(tabList_.begin(), tabList_.end(), w), tabList_.end());
     c->parent_ = nullptr;
-    if (TForm* f = ParentForm()) {
+    if (TCustomForm* f = ParentForm()) {
         if (auto* w = dynamic_cast<TWinControl*>(c); w && (f->ActiveControl() == w || w->ContainsControl(f->ActiveControl())))
             f->SetActiveControl(nullptr);
     }
@@ -272,11 +269,11 @@ std::vector<TWinControl*> TWinControl::FocusOrder() const {
 bool TWinControl::CanFocus() const { return tabStop_ && CanReceiveInput(); }
 
 void TWinControl::SetFocus() {
-    if (TForm* f = ParentForm(); f && f != this) f->SetActiveControl(this);
+    if (TCustomForm* f = ParentForm(); f && f != this) f->SetActiveControl(this);
 }
 
 bool TWinControl::Focused() const {
-    TForm* f = ParentForm();
+    TCustomForm* f = ParentForm();
     return f && f->ActiveControl() == this;
 }
 
@@ -291,6 +288,13 @@ void TWinControl::FontChanged() {
     for (TControl* c : controls_)
         if (c->ParentFont()) c->ParentFontChanged();
 }
+
+// ---------------------------------------------------------------------------------------
+// TCustomForm
+
+ZARN_DEFINE_CLASS(TCustomForm, TWinControl, [](auto&) {})
+
+TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {}
 
 // ---------------------------------------------------------------------------------------
 // TGraphicControl

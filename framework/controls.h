@@ -10,17 +10,14 @@
 
 #include "framework/classes.h"
 #include "framework/graphics.h"
+#include "framework/ui/messagebox.h"
 
 class TWinControl;
-class TForm;
+class TCustomForm;
 
 enum class TAlign : std::uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum class TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
 enum class TBorderStyle : std::uint8_t { bsNone, bsSingle };
-using TCursor = int;
-constexpr TCursor crDefault = 0;
-constexpr TCursor crArrow = -2;
-constexpr TCursor crHourGlass = -11;
 
 // What changed on a control, as told to the ui backend.
 enum class TControlChange : std::uint8_t { Bounds, Text, State, Font, Value, Content, Parent };
@@ -34,7 +31,7 @@ public:
     TWinControl* Parent() const { return parent_; }
     virtual void SetParent(TWinControl* parent);
     // The form this control lies on (itself for a form), or nullptr.
-    TForm* ParentForm() const;
+    TCustomForm* ParentForm() const;
 
     int Left() const { return left_; }
     void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
@@ -171,6 +168,19 @@ private:
     std::vector<TWinControl*> tabList_;
     int pendingTabOrder_ = -1;
     bool tabStop_ = false;
+};
+
+// A form as the controls on it see it: it keeps the focused control, takes the modal
+// result of a button, and says whether it takes input now. TForm (forms.h) is the form.
+class TCustomForm : public TWinControl {
+    ZARN_CLASS(TCustomForm, TWinControl)
+public:
+    explicit TCustomForm(TComponent* owner);
+    virtual TWinControl* ActiveControl() const = 0;
+    virtual void SetActiveControl(TWinControl* c) = 0;
+    virtual void SetModalResult(TModalResult m) = 0;
+    // False while another form runs modally: then only that form takes input.
+    virtual bool TakesInput() const = 0;
 };
 
 // A control without a window of its own: drawn on its parent.

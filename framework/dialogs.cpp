@@ -61,21 +61,6 @@ std::string MsgDlgTitle(TMsgDlgType type) {
     return Application ? Application->Title() : std::string();
 }
 
-TModalResult ModalResultOf(TMsgDlgBtn b) {
-    switch (b) {
-        case TMsgDlgBtn::mbYes: return mrYes;
-        case TMsgDlgBtn::mbNo: return mrNo;
-        case TMsgDlgBtn::mbOK: return mrOk;
-        case TMsgDlgBtn::mbCancel: return mrCancel;
-        case TMsgDlgBtn::mbAbort: return mrAbort;
-        case TMsgDlgBtn::mbRetry: return mrRetry;
-        case TMsgDlgBtn::mbIgnore: return mrIgnore;
-        case TMsgDlgBtn::mbAll: return mrAll;
-        case TMsgDlgBtn::mbHelp: break;
-    }
-    return mrNone;
-}
-
 namespace {
 
 TMsgDlgButtons Normalise(TMsgDlgButtons b) {

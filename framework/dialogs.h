@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "framework/classes.h"
-#include "framework/stdctrls.h"
+#include "framework/ui/messagebox.h"
 
 enum class TOpenOption : std::uint8_t {
     ofReadOnly, ofOverwritePrompt, ofHideReadOnly, ofNoChangeDir, ofShowHelp, ofNoValidate,
@@ -52,19 +52,9 @@ private:
     TOpenOptions options_{TOpenOption::ofHideReadOnly};
 };
 
-enum class TMsgDlgType : std::uint8_t { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
-enum class TMsgDlgBtn : std::uint8_t { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbHelp };
-using TMsgDlgButtons = TSet<TMsgDlgBtn>;
-constexpr TMsgDlgButtons operator|(TMsgDlgBtn a, TMsgDlgBtn b) { return TMsgDlgButtons{a, b}; }
-constexpr TMsgDlgButtons operator|(TMsgDlgButtons a, TMsgDlgBtn b) { return a | TMsgDlgButtons{b}; }
-constexpr TMsgDlgButtons mbYesNoCancel{TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo, TMsgDlgBtn::mbCancel};
-constexpr TMsgDlgButtons mbOKCancel{TMsgDlgBtn::mbOK, TMsgDlgBtn::mbCancel};
-constexpr TMsgDlgButtons mbYesNo{TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo};
-
 // The title a message dialog of that type carries: "Warning", "Error", "Information",
 // "Confirm"; a custom one carries the application's title.
 std::string MsgDlgTitle(TMsgDlgType type);
-TModalResult ModalResultOf(TMsgDlgBtn b);
 
 // A modal message box with the type's title and icon and the given buttons. The default
 // button is the first of Yes, OK, ... in the set; Esc answers Cancel when present, else

@@ -36,7 +36,7 @@ int FrameY(TFormBorderStyle b) {
 // ---------------------------------------------------------------------------------------
 // TForm
 
-ZARN_DEFINE_CLASS(TForm, TWinControl, [](TClassBuilder<TForm>& b) {
+ZARN_DEFINE_CLASS(TForm, TCustomForm, [](TClassBuilder<TForm>& b) {
     b.Int("ClientWidth", &TForm::ClientWidth, &TForm::SetClientWidth)
         .Int("ClientHeight", &TForm::ClientHeight, &TForm::SetClientHeight)
         .Enum("BorderStyle", {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"},
@@ -66,7 +66,7 @@ ZARN_DEFINE_CLASS(TForm, TWinControl, [](TClassBuilder<TForm>& b) {
         .Creatable();
 })
 
-TForm::TForm(TComponent* owner) : TWinControl(owner) {
+TForm::TForm(TComponent* owner) : TCustomForm(owner) {
     TWinControl::SetVisible(false);
     SetClientWidth(320);
     SetClientHeight(240);
@@ -241,6 +241,11 @@ void TForm::SetActiveControl(TWinControl* c) {
     if (c && c->ParentForm() != this) return;
     activeControl_ = c;
     if (!IsLoading() && Visible() && ui::HasBackend()) ui::Backend().FocusChanged(this, c);
+}
+
+bool TForm::TakesInput() const {
+    TForm* modal = Screen ? Screen->ModalForm() : nullptr;
+    return !modal || modal == this;
 }
 
 void TForm::SelectNext(bool forward) {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "framework/controls.h"
-#include "framework/dialogs.h"
 #include "framework/stdctrls.h"
+#include "framework/ui/messagebox.h"
 
 enum class TFormBorderStyle : std::uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum class TBorderIcon : std::uint8_t { biSystemMenu, biMinimize, biMaximize, biHelp };
@@ -20,14 +20,8 @@ enum class TCloseAction : std::uint8_t { caNone, caHide, caFree, caMinimize };
 using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
 using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
 
-// Win32 message box flags and answers, as MessageBox takes and returns them.
-constexpr unsigned MbOk = 0x0, MbOkCancel = 0x1, MbYesNoCancel = 0x3, MbYesNo = 0x4;
-constexpr unsigned MbIconError = 0x10, MbIconQuestion = 0x20, MbIconWarning = 0x30, MbIconInformation = 0x40;
-constexpr unsigned MbDefButton2 = 0x100, MbDefButton3 = 0x200;
-constexpr int IdOk = 1, IdCancel = 2, IdAbort = 3, IdRetry = 4, IdIgnore = 5, IdYes = 6, IdNo = 7;
-
-class TForm : public TWinControl {
-    ZARN_CLASS(TForm, TWinControl)
+class TForm : public TCustomForm {
+    ZARN_CLASS(TForm, TCustomForm)
 public:
     explicit TForm(TComponent* owner);
     ~TForm() override;
@@ -66,15 +60,17 @@ public:
     virtual TModalResult ShowModal();
     bool Modal() const { return modal_; }
     TModalResult ModalResult() const { return modalResult_; }
-    void SetModalResult(TModalResult m) { modalResult_ = m; }
+    void SetModalResult(TModalResult m) override { modalResult_ = m; }
     // Closes the form: a modal form ends its modal run with mrCancel; otherwise OnClose
     // decides (hide by default); closing the main form ends the application.
     void Close();
     // Calls OnCloseQuery (true when the form may close).
     virtual bool CloseQuery();
     // Sets the focus to a control of this form.
-    TWinControl* ActiveControl() const { return activeControl_; }
-    void SetActiveControl(TWinControl* c);
+    TWinControl* ActiveControl() const override { return activeControl_; }
+    void SetActiveControl(TWinControl* c) override;
+    // False while another form runs modally.
+    bool TakesInput() const override;
     // Moves the focus to the next (or previous) control in tab order.
     void SelectNext(bool forward = true);
     // The default (Enter) and cancel (Esc) buttons among the form's visible buttons.

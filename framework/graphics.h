@@ -1,4 +1,4 @@
-// Fonts and colours of forms and controls.
+// Fonts, colours and cursors of forms and controls.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -11,6 +11,11 @@ constexpr TColor clWindowText = TColor(0x80000008);
 constexpr TColor clWindow = TColor(0x80000005);
 constexpr TColor clBlack = 0x000000;
 constexpr TColor clWhite = 0xFFFFFF;
+
+using TCursor = int;
+constexpr TCursor crDefault = 0;
+constexpr TCursor crArrow = -2;
+constexpr TCursor crHourGlass = -11;
 
 enum class TFontStyle : std::uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 using TFontStyles = TSet<TFontStyle>;

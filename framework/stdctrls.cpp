@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "framework/forms.h"
-
 namespace {
 const std::vector<std::string> kAlignmentNames = {"taLeftJustify", "taRightJustify", "taCenter"};
 constexpr const char* kScrollBarRange = "Scroll bar property out of range";
@@ -84,7 +82,7 @@ void TButton::SetDefault(bool d) {
 
 void TButton::Click() {
     if (modalResult_ != mrNone) {
-        if (TForm* f = ParentForm()) f->SetModalResult(modalResult_);
+        if (TCustomForm* f = ParentForm()) f->SetModalResult(modalResult_);
     }
     TButtonControl::Click();
 }

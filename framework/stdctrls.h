@@ -4,17 +4,7 @@
 #include <string>
 
 #include "framework/controls.h"
-
-using TModalResult = int;
-constexpr TModalResult mrNone = 0;
-constexpr TModalResult mrOk = 1;
-constexpr TModalResult mrCancel = 2;
-constexpr TModalResult mrAbort = 3;
-constexpr TModalResult mrRetry = 4;
-constexpr TModalResult mrIgnore = 5;
-constexpr TModalResult mrYes = 6;
-constexpr TModalResult mrNo = 7;
-constexpr TModalResult mrAll = 8;
+#include "framework/ui/messagebox.h"
 
 enum class TTextLayout : std::uint8_t { tlTop, tlCenter, tlBottom };
 

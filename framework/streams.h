@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/classes.h"
+#include "framework/objects.h"
 #include "platform/handles.h"
 #include "platform/types.h"
 

@@ -3,6 +3,7 @@
 #include "framework/buttons.h"
 #include "framework/comctrls.h"
 #include "framework/forms.h"
+#include "framework/msgtranslation.h"
 #include "framework/stdctrls.h"
 #include "localisation/cmp_TTranslateControls.h"
 #include "platform/system.h"
@@ -504,4 +505,10 @@ TZarnLanguage TranslateFormControls(TZarnLanguage fromLanguage, TForm* form) {
 
 TZarnLanguage TranslateFormControlsInto(TZarnLanguage fromLanguage, TZarnLanguage intoLanguage, TForm* form) {
     return GlobalTranslator ? GlobalTranslator->TranslateControlInto(fromLanguage, intoLanguage, form) : fromLanguage;
+}
+
+void RegisterLocalisationClasses() {
+    RegisterClasses({&TTranslator::StaticClass(), &TTranslateLabel::StaticClass(), &TTranslateBitBtn::StaticClass()});
+    // Units below the translator pass their messages through it.
+    SetMessageTranslator(&TranslateText);
 }

@@ -2,19 +2,22 @@
 // controls tell the backend what changed; the backend shows message boxes and the open
 // dialog, runs timers and pumps messages. One backend is active at a time.
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
-#include <vector>
 #include <string>
+#include <vector>
 
-#include "framework/dialogs.h"
-#include "framework/stdctrls.h"
+#include "framework/graphics.h"
+#include "framework/ui/messagebox.h"
 
 class TForm;
 class TTimer;
 class TOpenDialog;
 class TControl;
 class TWinControl;
+// What changed on a control (controls.h).
+enum class TControlChange : std::uint8_t;
 
 namespace ui {
 
@@ -24,22 +27,6 @@ class EUiFatal : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
-
-struct TMessageBoxRequest {
-    std::string text;
-    std::string caption;
-    TMsgDlgType type = TMsgDlgType::mtCustom;  // mtCustom: no icon
-    TMsgDlgButtons buttons{TMsgDlgBtn::mbOK};
-    TMsgDlgBtn defaultButton = TMsgDlgBtn::mbOK;
-    TMsgDlgBtn escapeButton = TMsgDlgBtn::mbOK;
-};
-
-// Turns Win32 message box flags into a request, and an answer back into the id.
-TMessageBoxRequest RequestFromFlags(const std::string& text, const std::string& caption, unsigned flags);
-int IdFromModalResult(TModalResult r);
-// The buttons of a request in display order.
-std::vector<TMsgDlgBtn> ButtonsInOrder(const TMsgDlgButtons& b);
-std::string ButtonCaption(TMsgDlgBtn b);  // "&Yes", "&No", "OK", "Cancel", ...
 
 class TBackend {
 public:

@@ -21,7 +21,7 @@ THeadlessBackend::THeadlessBackend() = default;
 THeadlessBackend::~THeadlessBackend() = default;
 
 std::string THeadlessBackend::KeyOf(const TControl* c) {
-    TForm* f = c->ParentForm();
+    TCustomForm* f = c->ParentForm();
     if (!f || f == c) return c->Name();
     return f->Name() + "." + c->Name();
 }

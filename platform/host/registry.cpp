@@ -20,6 +20,7 @@
 #include <sstream>
 
 #include "platform/files.h"
+#include "platform/handles.h"
 #include "platform/host/hostenv.h"
 #include "platform/registry.h"
 #include "platform/system.h"
@@ -242,23 +243,22 @@ bool WriteAccess(DWORD access) { return access & 0x0006; }  // KEY_SET_VALUE | K
 void SetDefaults(bool machine, bool user) {
     batching = true;
     const std::string profile = "C:\\users\\" + UserName();
-    HKEY k;
-    if (user && RegCreateKey(HKeyCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", k) == 0) {
-        RegSetString(k, "Start Menu", profile + "\\Start Menu");
-        RegSetString(k, "Programs", profile + "\\Start Menu\\Programs");
-        RegSetString(k, "Startup", profile + "\\Start Menu\\Programs\\Startup");
-        RegSetString(k, "Desktop", profile + "\\Desktop");
-        RegSetString(k, "Personal", profile + "\\My Documents");
-        RegSetString(k, "Fonts", "C:\\WINDOWS\\Fonts");
-        RegCloseKey(k);
+    if (KeyHandle k; user && RegCreateKey(HKeyCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", k.receive()) == 0) {
+        RegSetString(k.get(), "Start Menu", profile + "\\Start Menu");
+        RegSetString(k.get(), "Programs", profile + "\\Start Menu\\Programs");
+        RegSetString(k.get(), "Startup", profile + "\\Start Menu\\Programs\\Startup");
+        RegSetString(k.get(), "Desktop", profile + "\\Desktop");
+        RegSetString(k.get(), "Personal", profile + "\\My Documents");
+        RegSetString(k.get(), "Fonts", "C:\\WINDOWS\\Fonts");
     }
-    if (machine && RegCreateKey(HKeyLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", k) == 0) {
-        RegSetString(k, "ProgramFilesDir", "C:\\Program Files");
-        RegSetString(k, "CommonFilesDir", "C:\\Program Files\\Common Files");
-        RegCloseKey(k);
+    if (KeyHandle k; machine && RegCreateKey(HKeyLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", k.receive()) == 0) {
+        RegSetString(k.get(), "ProgramFilesDir", "C:\\Program Files");
+        RegSetString(k.get(), "CommonFilesDir", "C:\\Program Files\\Common Files");
     }
-    if (machine && RegCreateKey(HKeyLocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", k) == 0)
-        RegCloseKey(k);
+    if (machine) {
+        KeyHandle k;  // the key only has to exist
+        RegCreateKey(HKeyLocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", k.receive());
+    }
     batching = false;
     if (machine) SaveHive(*HiveOf(HKeyLocalMachine));
     if (user) SaveHive(*HiveOf(HKeyCurrentUser));
@@ -502,10 +502,8 @@ LONG RegGetMultiString(HKEY key, const std::string& name, std::vector<std::strin
 }
 
 bool RegKeyExists(HKEY root, const std::string& subKey) {
-    HKEY k;
-    if (RegOpenKey(root, subKey, KeyRead, k) != 0) return false;
-    RegCloseKey(k);
-    return true;
+    KeyHandle k;
+    return RegOpenKey(root, subKey, KeyRead, k.receive()) == 0;
 }
 
 bool RegValueExists(HKEY key, const std::string& name) {

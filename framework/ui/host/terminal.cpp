@@ -6,6 +6,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "framework/dialogs.h"
 #include "framework/extctrls.h"
 #include "framework/forms.h"
 #include "framework/stdctrls.h"

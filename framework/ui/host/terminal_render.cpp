@@ -138,7 +138,7 @@ std::string Center(const std::string& s, int width) {
 
 bool IsFocused(TControl* c) {
     auto* w = dynamic_cast<TWinControl*>(c);
-    TForm* f = c->ParentForm();
+    TCustomForm* f = c->ParentForm();
     return w && f && f->ActiveControl() == w && w->CanReceiveInput();
 }
 

@@ -9,6 +9,7 @@
 #include "framework/bitmap.h"
 #include "framework/buttons.h"
 #include "framework/comctrls.h"
+#include "framework/dialogs.h"
 #include "framework/extctrls.h"
 #include "framework/forms.h"
 #include "framework/stdctrls.h"
@@ -217,7 +218,7 @@ private:
     void AfterMessages() {
         if (TControl* c = ControlOf(gui::FocusedWindow()))
             if (auto* w = dynamic_cast<TWinControl*>(c); w && !dynamic_cast<TForm*>(w) && w->CanFocus())
-                if (TForm* f = w->ParentForm(); f && f->ActiveControl() != w) f->SetActiveControl(w);
+                if (TCustomForm* f = w->ParentForm(); f && f->ActiveControl() != w) f->SetActiveControl(w);
         Guard([] { SettleFocus(); });
         Rethrow();
     }
