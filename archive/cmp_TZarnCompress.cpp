@@ -63,6 +63,11 @@ TDateTime Stored(TDateTime v) {
     return s;
 }
 
+// The parallel stream deflates and joins its last blocks (with progress steps) before
+// the final report; the single stream has nothing to do there.
+void EndInput(TCompressionStream&) {}
+void EndInput(TParallelCompressionStream& zip) { zip.EndInput(); }
+
 std::string FileVersionOf(const std::string& path) {
     if (!VersionReader) InitVersionUnit();
     VersionReader->SetFileName(path);
@@ -421,14 +426,25 @@ void TZarnCompress::CompressCurrent() {
     FillFileStats(*currentHeader_);
     FileStats.CompressedSize = 0;
     if (OnBeforeAdding) OnBeforeAdding(this, FileStats);
-    TCompressionStream zip(compressionLevel_, dest_->stream.get());
-    zip.OnProgress = [this](TObject* sender) { AddStatus(sender); };
-    zip.CopyFrom(source_->stream.get(), 0);
-    FileStats.Finished = true;
-    AddStatus(&zip);
-    FileStats.Finished = false;
-    FileStats.Ratio = StatPercent(FileStats.CompressedSize, FileStats.FileSize);
-    zip.Finish();
+    // The same steps for either stream: progress after every 64 KB written, the final
+    // report, then the rest of the stream.
+    auto run = [this](auto& zip) {
+        zip.OnProgress = [this](TObject* sender) { AddStatus(sender); };
+        zip.CopyFrom(source_->stream.get(), 0);
+        EndInput(zip);
+        FileStats.Finished = true;
+        AddStatus(&zip);
+        FileStats.Finished = false;
+        FileStats.Ratio = StatPercent(FileStats.CompressedSize, FileStats.FileSize);
+        zip.Finish();
+    };
+    if (jobs_ > 1 && FileStats.FileSize > TParallelCompressionStream::BlockSize) {
+        TParallelCompressionStream zip(compressionLevel_, dest_->stream.get(), jobs_);
+        run(zip);
+    } else {
+        TCompressionStream zip(compressionLevel_, dest_->stream.get());
+        run(zip);
+    }
 }
 
 void TZarnCompress::AddStatus(TObject*) {

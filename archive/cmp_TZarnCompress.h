@@ -4,6 +4,8 @@
 //
 // Everything runs on the calling thread. Between blocks the engine processes pending
 // window messages through the application object, so a Cancel button can set Abort.
+// With Jobs above 1, worker threads deflate parts of large files beside it; events,
+// message processing and the Abort tests stay on the calling thread all the same.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -104,6 +106,13 @@ public:
     TlzhFileStatsEvent OnStatus;
 
     // ---- public state
+    // Threads that deflate an added file (1 to MaxJobs). With 1 every file is deflated
+    // by the calling thread as one zlib stream; above 1 a file larger than one block of
+    // TParallelCompressionStream is deflated in blocks side by side and joined into one
+    // standard zlib stream of other bytes (and within 1 % of the size) than with 1 job.
+    static constexpr int MaxJobs = 64;
+    int Jobs() const { return jobs_; }
+    void SetJobs(int jobs) { jobs_ = jobs < 1 ? 1 : jobs > MaxJobs ? MaxJobs : jobs; }
     // Name (without folder) of the next extracted file; empty: the stored name's file
     // part. Cleared after every file and at the end of an extraction.
     std::string DestName;
@@ -168,6 +177,7 @@ private:
     std::string extractDirectory_;
     std::unique_ptr<TStringList> filesToProcess_;
     std::int32_t offset_ = 0;
+    int jobs_ = 1;
     TOverwriteType overwrite_ = TOverwriteType::owAlways;
 
     std::unique_ptr<TFileHeaders> fileHeaders_;

@@ -106,3 +106,55 @@ public:
 private:
     bool finished_ = false;
 };
+
+// A write-only stream like TCompressionStream whose output is one standard zlib stream
+// as well, deflated by several threads: the input is cut into blocks of BlockSize bytes,
+// each deflated on its own (primed with the 32 KB of input before it, and ended on a
+// byte boundary with a sync flush; the last one finishes the stream), and the calling
+// thread joins the blocks in order behind the zlib header, combines their Adler-32
+// checks into the trailer and writes the output to the target in 65,536-byte blocks,
+// calling Progress after each one as TCompressionStream does. `jobs` - 1 worker threads
+// deflate beside the calling thread, which deflates blocks itself while it waits.
+// Everything but the deflating (the target, Progress and its handlers) stays on the
+// calling thread. The output differs from TCompressionStream's in its bytes (each block
+// starts new code tables, and a flush marker ends it) and a little in its size.
+class TParallelCompressionStream : public TCustomZlibStream {
+    ZARN_CLASS(TParallelCompressionStream, TCustomZlibStream)
+public:
+    static constexpr std::int32_t BlockSize = 256 * 1024;
+    static constexpr std::int32_t DictionarySize = 32768;
+
+    // ECompressionError "error" when deflate cannot be initialised.
+    TParallelCompressionStream(TCompressionLevel level, TStream* dest, int jobs);
+    // Stops the workers; a stream that was not finished stays unfinished.
+    ~TParallelCompressionStream() override;
+
+    // Always returns `count`. A short write to the target raises EWriteError, a failed
+    // deflate of a block ECompressionError "error".
+    std::int32_t Write(const void* buffer, std::int32_t count) override;
+    // ECompressionError "Invalid stream operation".
+    std::int32_t Read(void* buffer, std::int32_t count) override;
+    // Seek(0, soCurrent) gives the bytes written into the stream so far; any other seek
+    // raises ECompressionError "Invalid stream operation".
+    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
+
+    // The input is complete: deflates the last block and joins every block, writing
+    // full output blocks to the target with a Progress call each. Write is refused after
+    // it. Further calls do nothing.
+    void EndInput();
+    // Ends the input if that was not done, then writes the rest of the stream (with its
+    // trailer) to the target, without Progress calls. Further calls do nothing.
+    void Finish();
+
+private:
+    struct Block;
+    struct Shared;
+    void Submit(bool last);
+    // Joins finished blocks in order; with `wait`, helps or waits until at most `keep`
+    // blocks remain in flight.
+    void Pump(bool wait, std::size_t keep);
+    void Emit(const std::uint8_t* data, std::size_t size);
+    std::unique_ptr<Shared> s_;
+    bool inputEnded_ = false;
+    bool finished_ = false;
+};
