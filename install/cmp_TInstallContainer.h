@@ -409,6 +409,9 @@ protected:
     // Whether the last install pass of this container was stopped (the engine's stop
     // request as the pass found it at its end).
     bool lastPassAborted_ = false;
+
+private:
+    void RunPass(TFileContainerState state, bool sizeAll, const std::function<void()>& body);
 };
 
 // The user-visible file container: a named group of install files and sub-groups.

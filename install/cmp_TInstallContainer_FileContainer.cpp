@@ -139,21 +139,20 @@ void TFileContainer::SetState(TFileContainerState value) {
         [&] { state_ = TFileContainerState::fcsNone; });
 }
 
-void TFileContainer::CopyFiles() {
-    state_ = TFileContainerState::fcsCopy;
+// The frame of a copy or compress pass: its state and events, the container's
+// information events around it, the totals its progress counts against; `body` runs only
+// for an included container. State is fcsNone again afterwards, also after a failure.
+void TFileContainer::RunPass(TFileContainerState state, bool sizeAll, const std::function<void()>& body) {
+    state_ = state;
     TryFinally(
         [&] {
             if (OnBeforeProcess) OnBeforeProcess(this);
             if (!include_) return;
             if (container_) container_->DoInformationEventControl(this, "eieBPFileContainer", this);
             ReadSourceInfo();
-            totalBytes_ = SizeSum(false);
+            totalBytes_ = SizeSum(sizeAll);
             doneBytes_ = 0;
-            // The files of this container first, then its sub-containers.
-            const int files = FileCount();
-            for (int i = 0; i < files; ++i) Files(i)->CopyFile();
-            const int containers = FileContainerCount();
-            for (int i = 0; i < containers; ++i) FileContainers(i)->CopyFiles();
+            body();
             if (OnAfterProcess) OnAfterProcess(this);
             if (container_) container_->DoInformationEventControl(this, "eieAPFileContainer", this);
         },
@@ -163,65 +162,61 @@ void TFileContainer::CopyFiles() {
         });
 }
 
+void TFileContainer::CopyFiles() {
+    RunPass(TFileContainerState::fcsCopy, false, [&] {
+        // The files of this container first, then its sub-containers.
+        const int files = FileCount();
+        for (int i = 0; i < files; ++i) Files(i)->CopyFile();
+        const int containers = FileContainerCount();
+        for (int i = 0; i < containers; ++i) FileContainers(i)->CopyFiles();
+    });
+}
+
 void TFileContainer::FreeFiles() { FreeCompsOf(TInstallFile::StaticClass()); }
 
 void TFileContainer::CompressFiles(bool compressAll) {
-    state_ = TFileContainerState::fcsCompress;
-    TryFinally(
-        [&] {
-            if (OnBeforeProcess) OnBeforeProcess(this);
-            if (!include_) return;
-            if (container_) container_->DoInformationEventControl(this, "eieBPFileContainer", this);
-            ReadSourceInfo();
-            totalBytes_ = SizeSum(compressAll);
-            doneBytes_ = 0;
-            if (addToArchive_ == TlzhCommand::lzcOverwrite) {
-                // A new archive in place of the old one: the files of the pass are added
-                // to it one by one, so the old one (and a first disk file beside it) must
-                // go first, or they would be appended to it.
-                const std::string archive = GetArchiveFile();
-                for (const std::string& old : {ChangeFileExt(archive, ".1"), archive})
-                    if (platform::FileExists(old) && !platform::DeleteFile(old))
-                        throw Exception(Format(TranslateText("Cannot delete archive file %s"), {archive}));
-            }
-            const int n = CompCount();
-            for (int i = 0; i < n; ++i) {
-                TBaseHelperComponent* h = Comps(i);
-                auto* subContainer = dynamic_cast<TFileContainer*>(h);
-                auto* file = dynamic_cast<TInstallFile*>(h);
-                if (!subContainer && !file) continue;
-                auto* related = static_cast<TFileRelated*>(h);
-                const SavedArchiveSettings saved{related->AddToArchive(), related->ArchiveFileType(),
-                                                 related->ArchiveFile(), related->Include()};
-                TryFinally(
-                    [&] {
-                        related->SetAddToArchive(TlzhCommand::lzcOnlyAdd);
-                        if (compressAll) {
-                            related->SetArchiveFileType(PS::ddContainerArchiveFile);
-                            related->SetArchiveFile("");
-                            related->SetInclude(true);
-                        }
-                        if (subContainer)
-                            subContainer->CompressFiles(compressAll);
-                        else
-                            file->CompressFile();
-                    },
-                    [&] {
-                        related->SetAddToArchive(saved.addToArchive);
-                        if (compressAll) {
-                            related->SetArchiveFileType(saved.archiveFileType);
-                            related->SetArchiveFile(saved.archiveFile);
-                            related->SetInclude(saved.include);
-                        }
-                    });
-            }
-            if (OnAfterProcess) OnAfterProcess(this);
-            if (container_) container_->DoInformationEventControl(this, "eieAPFileContainer", this);
-        },
-        [&] {
-            state_ = TFileContainerState::fcsNone;
-            NotifyContainerEvent(this, "DoneCopyingFiles", nullptr);
-        });
+    RunPass(TFileContainerState::fcsCompress, compressAll, [&] {
+        if (addToArchive_ == TlzhCommand::lzcOverwrite) {
+            // A new archive in place of the old one: the files of the pass are added
+            // to it one by one, so the old one (and a first disk file beside it) must
+            // go first, or they would be appended to it.
+            const std::string archive = GetArchiveFile();
+            for (const std::string& old : {ChangeFileExt(archive, ".1"), archive})
+                if (platform::FileExists(old) && !platform::DeleteFile(old))
+                    throw Exception(Format(TranslateText("Cannot delete archive file %s"), {archive}));
+        }
+        const int n = CompCount();
+        for (int i = 0; i < n; ++i) {
+            TBaseHelperComponent* h = Comps(i);
+            auto* subContainer = dynamic_cast<TFileContainer*>(h);
+            auto* file = dynamic_cast<TInstallFile*>(h);
+            if (!subContainer && !file) continue;
+            auto* related = static_cast<TFileRelated*>(h);
+            const SavedArchiveSettings saved{related->AddToArchive(), related->ArchiveFileType(),
+                                             related->ArchiveFile(), related->Include()};
+            TryFinally(
+                [&] {
+                    related->SetAddToArchive(TlzhCommand::lzcOnlyAdd);
+                    if (compressAll) {
+                        related->SetArchiveFileType(PS::ddContainerArchiveFile);
+                        related->SetArchiveFile("");
+                        related->SetInclude(true);
+                    }
+                    if (subContainer)
+                        subContainer->CompressFiles(compressAll);
+                    else
+                        file->CompressFile();
+                },
+                [&] {
+                    related->SetAddToArchive(saved.addToArchive);
+                    if (compressAll) {
+                        related->SetArchiveFileType(saved.archiveFileType);
+                        related->SetArchiveFile(saved.archiveFile);
+                        related->SetInclude(saved.include);
+                    }
+                });
+        }
+    });
 }
 
 TInstallFile* TFileContainer::FindFile(const std::string& sourcePath) const {
