@@ -12,24 +12,23 @@
 //
 //   bench_archive [--check] [benchmark options]   with --check, exits 1 when a figure falls short
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "archive/cmp_TZarnCompress.h"
+#include "bench/bench_main.h"
 #include "framework/forms.h"
 #include "framework/startup.h"
 #include "framework/ui/headless.h"
 #include "platform/files.h"
-#include "platform/testenv.h"
 #include "platform/thread.h"
 #include "registration/cmp_TVersion.h"
 
@@ -296,19 +295,9 @@ long AddAndExtract(std::size_t mb) {
 
 int main(int argc, char** argv) {
     const long startKb = StatusKb("VmRSS:");
-    bool check = false;
-    std::vector<char*> args;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--check") == 0)
-            check = true;
-        else
-            args.push_back(argv[i]);
-    }
-    int n = int(args.size());
-    benchmark::Initialize(&n, args.data());
-
-    std::string root = (std::filesystem::temp_directory_path() / "zarn-bench-XXXXXX").string();
-    if (!mkdtemp(root.data()) || !platform::testenv::UseRoot(root)) return 2;
+    const bool check = bench::InitBenchmarks(argc, argv);
+    bench::FreshRoot root;
+    if (!root.ok()) return 2;
     InitVersionUnit();
     InitApplication();
     ui::UseHeadlessBackend();
@@ -338,8 +327,6 @@ int main(int argc, char** argv) {
     Collect reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     delete g_engine;
-    std::error_code ec;
-    std::filesystem::remove_all(root, ec);
 
     auto ratio = [&](const char* base, const char* mine) {
         double b = reporter.best[base], m = reporter.best[mine];

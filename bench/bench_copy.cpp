@@ -5,22 +5,19 @@
 //   bench_copy [--check]    with --check, exits 1 when the copy phase takes more than
 //                           1.5 times the plain loop's time
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/filelist.h"
 #include "app/install.h"
 #include "app/startup.h"
+#include "bench/bench_main.h"
 #include "framework/forms.h"
 #include "framework/ui/headless.h"
 #include "platform/files.h"
 #include "platform/handles.h"
-#include "platform/testenv.h"
 #include "tools/mksample/samplefiles.h"
 
 namespace {
@@ -77,19 +74,9 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool check = false;
-    std::vector<char*> args;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--check") == 0)
-            check = true;
-        else
-            args.push_back(argv[i]);
-    }
-    int n = int(args.size());
-    benchmark::Initialize(&n, args.data());
-
-    std::string root = (std::filesystem::temp_directory_path() / "zarn-bench-XXXXXX").string();
-    if (!mkdtemp(root.data()) || !platform::testenv::UseRoot(root)) return 2;
+    const bool check = bench::InitBenchmarks(argc, argv);
+    bench::FreshRoot root;
+    if (!root.ok()) return 2;
     setupapp::InitialiseLibrary();
     ui::UseHeadlessBackend();
     setupapp::CreateForms();
@@ -104,8 +91,6 @@ int main(int argc, char** argv) {
 
     Collect reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::error_code ec;
-    std::filesystem::remove_all(root, ec);
 
     if (reporter.loop > 0) {
         double ratio = reporter.phase / reporter.loop;
