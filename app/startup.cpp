@@ -4,27 +4,14 @@
 #include "app/main.h"
 #include "framework/resources.h"
 #include "framework/startup.h"
-#include "install/cmp_TInstallContainer.h"
-#include "install/routines_Destinations.h"
-#include "localisation/cmp_TTranslator.h"
-#include "registration/cmp_TVersion.h"
-#include "shell/cmp_TInstallShellLink.h"
-#include "shell/cmp_TProgramManager.h"
+#include "shell/startup.h"
 
 namespace setupapp {
 
 void InitialiseLibrary() {
     InitResources();
-    RegisterFrameworkClasses();
-    RegisterLocalisationClasses();
-    RegisterInstallClasses();
-    RegisterShellClasses();
+    InitialiseInstallLibrary();
     RegisterClasses({&TMainForm::StaticClass(), &TInstallForm::StaticClass()});
-
-    InitVersionUnit();
-    InitProgramManager();
-    InitialiseSystemFolders();
-    InitialiseInstallContainers();
 }
 
 void CreateForms() {

@@ -3,10 +3,10 @@
 
 namespace setupapp {
 
-// Initialises the install library's units in link order: the version reader, the
-// Program Manager client, the Windows and System folders (which may fail with the
-// library's exceptions), and the global lists; registers the classes that the forms'
-// descriptions name, and the embedded resources.
+// Initialises the install library (every class its forms may name, the version reader,
+// the Program Manager client, the Windows and System folders, which may fail with the
+// library's exceptions, and the global lists), the embedded resources and the
+// program's form classes.
 void InitialiseLibrary();
 
 // Initialises the application object and creates the two forms, the wizard first so it

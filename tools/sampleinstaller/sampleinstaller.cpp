@@ -6,11 +6,9 @@
 #include "framework/paths.h"
 #include "framework/resources.h"
 #include "framework/startup.h"
-#include "install/routines_Destinations.h"
 #include "platform/files.h"
 #include "platform/system.h"
-#include "registration/cmp_TVersion.h"
-#include "shell/cmp_TProgramManager.h"
+#include "shell/startup.h"
 
 TSampleForm* SampleForm = nullptr;
 TSampleProgressForm* SampleProgressForm = nullptr;
@@ -214,17 +212,9 @@ namespace sampleinstaller {
 
 void InitialiseLibrary() {
     InitResources();
-    RegisterFrameworkClasses();
-    RegisterLocalisationClasses();
-    RegisterInstallClasses();
-    RegisterShellClasses();
+    InitialiseInstallLibrary();
     RegisterClasses({&TSampleInstall::StaticClass(), &TSampleForm::StaticClass(),
                      &TSampleProgressForm::StaticClass()});
-
-    InitVersionUnit();
-    InitProgramManager();
-    InitialiseSystemFolders();
-    InitialiseInstallContainers();
 }
 
 void CreateForms() {
