@@ -348,8 +348,10 @@ TEST(Bitmaps, ReadsBmpAndPictureData) {
     EXPECT_EQ(again.Pixels(), bmp.Pixels());
 
     // Description data: class name, 32-bit length, image.
-    std::vector<std::uint8_t> pic = {7, 'T', 'B', 'i', 't', 'm', 'a', 'p', std::uint8_t(data.size()), 0, 0, 0};
-    pic.insert(pic.end(), data.begin(), data.end());
+    std::vector<std::uint8_t> pic(data.size() + 12);
+    const std::uint8_t head[12] = {7, 'T', 'B', 'i', 't', 'm', 'a', 'p', std::uint8_t(data.size()), 0, 0, 0};
+    std::copy(std::begin(head), std::end(head), pic.begin());
+    std::copy(data.begin(), data.end(), pic.begin() + 12);
     TPicture picture;
     picture.SetData(pic);
     EXPECT_EQ(picture.Width(), 2);
@@ -374,8 +376,10 @@ TEST_F(Controls, ImageReadsPictureFromTheDescription) {
     auto data = SmallBmp();
     std::string hex;
     const char* digits = "0123456789ABCDEF";
-    std::vector<std::uint8_t> pic = {7, 'T', 'B', 'i', 't', 'm', 'a', 'p', std::uint8_t(data.size()), 0, 0, 0};
-    pic.insert(pic.end(), data.begin(), data.end());
+    std::vector<std::uint8_t> pic(data.size() + 12);
+    const std::uint8_t head[12] = {7, 'T', 'B', 'i', 't', 'm', 'a', 'p', std::uint8_t(data.size()), 0, 0, 0};
+    std::copy(std::begin(head), std::end(head), pic.begin());
+    std::copy(data.begin(), data.end(), pic.begin() + 12);
     for (auto b : pic) {
         hex += digits[b >> 4];
         hex += digits[b & 15];
