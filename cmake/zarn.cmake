@@ -4,7 +4,7 @@
 # layers, and a file of a library includes only headers of its own layer or lower ones.
 # The folders in ZARN_TOP_LAYERS (programs beside the product, tests, benchmarks, fuzz
 # targets) sit above them all.
-set(ZARN_LAYERS platform framework registration localisation archive install shell resources app)
+set(ZARN_LAYERS platform framework registration localisation archive install shell installer resources app)
 set(ZARN_TOP_LAYERS tools tests bench fuzz)
 
 # zarn_layer_rank(<out> <folder>): the rank of a top-level folder (0 for platform), or

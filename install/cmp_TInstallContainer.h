@@ -616,6 +616,10 @@ public:
     using TInstallContainer::TInstallContainer;
     // Names the uninstall key and is shown as the program's name.
     virtual std::string ProductName() const = 0;
+    // The product's version and its publisher, as Windows' list of programs shows them;
+    // empty when the installation does not say.
+    virtual std::string ProductVersion() const { return {}; }
+    virtual std::string Publisher() const { return {}; }
     // The folder the installation's archives are read from.
     virtual std::string LoadingDir() const = 0;
     // Work for after the next restart: kind 0 = the Name of an install file whose

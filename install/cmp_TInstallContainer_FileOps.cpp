@@ -315,7 +315,11 @@ void TInstallFile::EngineReplace(TZarnCompress* engine, const TlzhFileStats&) {
         return;
     }
     RestartNeeded = true;
-    if (platform::MoveFileEx(tempPath, target, platform::MoveFileDelayUntilReboot) || !MainInstall) return;
+    // A replacing move: without MOVEFILE_REPLACE_EXISTING Windows drops the rename onto
+    // the existing file at the restart, and the new file never takes its place.
+    if (platform::MoveFileEx(tempPath, target, platform::MoveFileDelayUntilReboot | platform::MoveFileReplaceExisting) ||
+        !MainInstall)
+        return;
     ScheduleBatchExchange(shortTarget, shortTemp);
 }
 

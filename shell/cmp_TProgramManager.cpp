@@ -154,6 +154,17 @@ void TProgramManager::ReplaceItem(const std::string& name) {
     SelectGroup(currentGroup_);
 }
 
+bool TProgramManager::DeleteItem(const std::string& name) {
+    Open();
+    if (currentGroup_.empty()) return false;
+    std::string command = "[DeleteItem(\"" + name + "\")]";
+    if (command.size() > MaxCommandLength) throw EAIPMCommandTooLong(command);
+    ShowCurrentGroup();
+    const bool done = Execute(command);
+    SelectGroup(currentGroup_);
+    return done;
+}
+
 int TProgramManager::ItemCount() const {
     int lines = groupLines_->Count();
     return lines < 2 ? 0 : lines - 1;

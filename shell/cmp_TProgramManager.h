@@ -87,6 +87,8 @@ public:
                  const std::string& iconPath, std::int32_t iconIndex,
                  const std::string& defaultDir, const std::string& hotKey);
     void ReplaceItem(const std::string& name);
+    // Removes the item `name` from the current group; false when Program Manager refuses.
+    bool DeleteItem(const std::string& name);
 
     int ItemCount() const;
     int IndexOfItem(const std::string& name) const;

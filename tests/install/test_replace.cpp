@@ -109,10 +109,11 @@ TEST_F(ReplaceTest, OnNTAFileInUseIsExchangedByADelayedMove) {
     EXPECT_TRUE(lib->PendingReboot());
     EXPECT_TRUE(RestartNeeded);
     EXPECT_EQ(replacing, (std::vector<std::string>{"file Lib", "group Lib"}));
-    // Recorded as Windows records a move at the next restart.
+    // Recorded as Windows records a replacing move at the next restart: the "!" lets it
+    // replace the old file (without it, the restart drops the rename).
     std::vector<std::string> expected = kept.Before();
     expected.push_back("\\??\\" + Path("dest\\LIB.1"));
-    expected.push_back("\\??\\" + target);
+    expected.push_back("!\\??\\" + target);
     EXPECT_EQ(PendingRenames(), expected);
     // The self-registration waits for the restart.
     EXPECT_EQ(main->restart, (std::vector<std::pair<std::string, int>>{{"Lib", 0}}));

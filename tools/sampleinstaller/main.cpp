@@ -1,7 +1,7 @@
 // The sample installer's program: installs the Zarn Sample from the folder it is started
 // in. With /S (or -s) it installs at once without showing a window or asking anything,
 // reports on its standard streams and ends with the exit code of the outcome (0
-// installed, 1 failed, 2 cancelled).
+// installed, 3010 installed but a restart completes it, 1 failed, 2 cancelled).
 #include <cstdio>
 #include <string>
 
@@ -33,5 +33,7 @@ int main(int argc, char** argv) {
     } else {
         Application->Run();
     }
+    if (SampleForm->Outcome == sampleinstaller::TOutcome::Installed && SampleForm->SampleInstall->RestartNeeded())
+        return ExitCodeRestartNeeded;
     return int(SampleForm->Outcome);
 }

@@ -23,29 +23,6 @@ std::string Tr(const char* text) { return TranslateText(text); }
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
-// TSampleInstall
-
-ZARN_DEFINE_CLASS(TSampleInstall, TInstall, [](TClassBuilder<TSampleInstall>& b) {
-    using I = TSampleInstall;
-    b.Str("ProductName", &I::ProductName, &I::SetProductName)
-        .Str("LoadingFolder", &I::LoadingFolder, &I::SetLoadingFolder)
-        .Str("DestDir", &I::DestDir, &I::SetDestDir)
-        .Enum<TPathSpecifiers>("DestDirType", PathSpecifierNames(), &I::DestDirType, &I::SetDestDirType)
-        .Creatable();
-})
-
-TSampleInstall::TSampleInstall(TComponent* owner)
-    : TInstall(owner), startFolder_(platform::GetCurrentDirectory()) {
-    if (!MainInstall) MainInstall = this;
-}
-
-std::string TSampleInstall::LoadingDir() const {
-    return RemoveTrailingBackslash(loadingFolder_.empty() ? startFolder_ : loadingFolder_);
-}
-
-void TSampleInstall::AddToRestartList(const std::string& text, int kind) { restartList_.push_back({text, kind}); }
-
-// ---------------------------------------------------------------------------------------
 // TSampleProgressForm
 
 ZARN_DEFINE_CLASS(TSampleProgressForm, TBaseBriskoForm, [](TClassBuilder<TSampleProgressForm>& b) {
@@ -175,7 +152,7 @@ void TSampleForm::Install() {
         if (comServerUnregistered_)
             text += "\r\n\r\n" + Tr("This Windows cannot load the COM server: it was installed without registering "
                                      "its class.");
-        if (RestartNeeded || !SampleInstall->RestartList().empty())
+        if (SampleInstall->RestartNeeded())
             text += "\r\n\r\n" + Tr("Restart Windows to complete the installation.");
         Report(text, TMsgDlgType::mtInformation);
     } else {
@@ -213,8 +190,8 @@ namespace sampleinstaller {
 void InitialiseLibrary() {
     InitResources();
     InitialiseInstallLibrary();
-    RegisterClasses({&TSampleInstall::StaticClass(), &TSampleForm::StaticClass(),
-                     &TSampleProgressForm::StaticClass()});
+    RegisterInstallerClasses();
+    RegisterClasses({&TSampleForm::StaticClass(), &TSampleProgressForm::StaticClass()});
 }
 
 void CreateForms() {

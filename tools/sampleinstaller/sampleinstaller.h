@@ -10,13 +10,15 @@
 #include "framework/comctrls.h"
 #include "framework/stdctrls.h"
 #include "install/cmp_TInstallContainer.h"
+#include "installer/cmp_TMainInstall.h"
 #include "localisation/cmp_TTranslator.h"
 #include "shell/cmp_TInstallShellLink.h"
 #include "shell/cmp_TUninstallEXE.h"
 
 namespace sampleinstaller {
 
-// How a run ended; the program's exit code.
+// How a run ended; the program's exit code (an installation that a restart completes
+// ends with ExitCodeRestartNeeded, 3010).
 enum class TOutcome : int { Installed = 0, Failed = 1, Aborted = 2, NotRun = 3 };
 
 // Initialises the library's units and registers the classes the forms name (the
@@ -28,35 +30,6 @@ void InitialiseLibrary();
 void CreateForms();
 
 }  // namespace sampleinstaller
-
-// The sample's main install object: the installation as a whole, with its product name,
-// its destination folder, the folder its archive is read from and its restart list.
-class TSampleInstall : public TInstall {
-    ZARN_CLASS(TSampleInstall, TInstall)
-public:
-    // The first one created becomes MainInstall.
-    explicit TSampleInstall(TComponent* owner);
-
-    std::string ProductName() const override { return productName_; }
-    void SetProductName(const std::string& v) { productName_ = v; }
-    // Empty LoadingFolder: the folder the program was started in.
-    std::string LoadingDir() const override;
-    std::string LoadingFolder() const { return loadingFolder_; }
-    void SetLoadingFolder(const std::string& v) { loadingFolder_ = v; }
-    void AddToRestartList(const std::string& text, int kind) override;
-
-    struct TRestartItem {
-        std::string text;
-        int kind = 0;
-    };
-    const std::vector<TRestartItem>& RestartList() const { return restartList_; }
-
-private:
-    std::string productName_;
-    std::string loadingFolder_;
-    std::string startFolder_;
-    std::vector<TRestartItem> restartList_;
-};
 
 // The progress window: the step, the file at work, the progress bar of the whole pass and
 // Cancel, which asks the archive engine to stop.
@@ -96,7 +69,7 @@ public:
     TButton* InstallBtn = nullptr;
     TButton* CancelBtn = nullptr;
     TTranslator* Translator = nullptr;
-    TSampleInstall* SampleInstall = nullptr;
+    TMainInstall* SampleInstall = nullptr;
     TInstallFileGroup* SampleFiles = nullptr;
     TInstallFile* ReadmeFile = nullptr;
     TInstallFile* HelpFile = nullptr;

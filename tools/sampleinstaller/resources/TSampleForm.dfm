@@ -94,8 +94,10 @@ object SampleForm: TSampleForm
       '13;Die Archivdatei %s kann nicht gel'#246'scht werden'
       '14;Installation durch den Benutzer abgebrochen')
   end
-  object SampleInstall: TSampleInstall
+  object SampleInstall: TMainInstall
     ProductName = 'Zarn Sample'
+    ProductVersion = '1.0'
+    Publisher = 'Zarn'
     DestDir = '\Zarn Sample'
     DestDirType = ddProgramFilesDir
   end
