@@ -156,6 +156,14 @@ std::vector<TRestartItem> LoadRestartList(const std::string& product, TRestartLi
         KeyHandle key;
         if (platform::RegOpenKey(root, ListKey(product), platform::KeyRead, key.receive()) != 0) continue;
         store.root = root;
+        KeyHandle runOnce;
+        std::string command;
+        if (platform::RegOpenKey(root, RunOnceKey, platform::KeyRead, runOnce.receive()) == 0 &&
+            platform::RegGetString(runOnce.get(), RestartRunOnceName(product), command) == 0 && command.size() > 2 &&
+            command[0] == '"') {
+            const std::size_t close = command.find('"', 1);
+            if (close != std::string::npos) store.program = command.substr(1, close - 1);
+        }
         // Items are numbered from 1; a gap ends nothing, the values are enumerated.
         std::vector<std::pair<long long, TRestartItem>> numbered;
         std::string name;
