@@ -3,7 +3,9 @@
 // runs again.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -104,6 +106,69 @@ TEST(HostRestart, DelayedMovesReplaceOnlyWithTheBangAndDeleteWithAnEmptyTarget) 
     ASSERT_TRUE(te::Restart());
     EXPECT_TRUE(FileExists("C:\\App\\fresh.txt"));
     EXPECT_TRUE(ValueExists(HKeyLocalMachine, SessionManager, "PendingFileRenameOperations"));
+}
+
+// Wine's own restart (wineboot -r) works off PendingFileRenameOperations as the Session
+// Manager does. The same moves, as the host records them, are imported into the Wine
+// prefix named by WINEPREFIX; both restarts must leave the same files.
+TEST(HostRestart, WinebootGivesWhatTheHostGivesForTheDelayedMoves) {
+    const char* prefix = std::getenv("WINEPREFIX");
+    if (!prefix || !fs::exists(std::string(prefix) + "/system.reg") || std::system("command -v wineboot >/dev/null") != 0)
+        GTEST_SKIP() << "needs wine, wineboot and WINEPREFIX naming an existing prefix";
+    const std::string folder = "C:\\ZarnRestartCheck";
+    const std::map<std::string, std::string> files = {{"keep.txt", "old keep"}, {"keep.new", "new keep"},
+                                                      {"repl.txt", "old repl"}, {"repl.new", "new repl"},
+                                                      {"fresh.new", "fresh"},   {"gone.tmp", "x"}};
+    const std::string wineFolder = std::string(prefix) + "/drive_c/ZarnRestartCheck";
+    fs::remove_all(wineFolder);
+    fs::create_directories(wineFolder);
+    for (auto& [name, text] : files) {
+        Put(folder + "\\" + name, text);
+        std::ofstream(wineFolder + "/" + name, std::ios::binary) << text;
+    }
+    ASSERT_TRUE(MoveFileEx(folder + "\\keep.new", folder + "\\keep.txt", MoveFileDelayUntilReboot));
+    ASSERT_TRUE(MoveFileEx(folder + "\\repl.new", folder + "\\REPL.TXT", MoveFileDelayUntilReboot | MoveFileReplaceExisting));
+    ASSERT_TRUE(MoveFileEx(folder + "\\gone.tmp", "", MoveFileDelayUntilReboot));
+    ASSERT_TRUE(MoveFileEx(folder + "\\fresh.new", folder + "\\fresh.txt", MoveFileDelayUntilReboot));
+    std::vector<BYTE> pending;
+    {
+        KeyHandle k;
+        DWORD type = 0;
+        ASSERT_EQ(RegOpenKey(HKeyLocalMachine, SessionManager, KeyRead, k.receive()), 0);
+        ASSERT_EQ(RegQueryValue(k.get(), "PendingFileRenameOperations", type, pending), 0);
+    }
+    // The host's value, widened to UTF-16 for a version 5 .reg file.
+    std::string reg = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\" + std::string(SessionManager) +
+                      "]\r\n\"PendingFileRenameOperations\"=hex(7):";
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "%s%02x,00", i ? "," : "", pending[i]);
+        reg += hex;
+    }
+    reg += "\r\n";
+    std::string wide = "\xff\xfe";
+    for (char c : reg) wide += std::string{c, '\0'};
+    const std::string regFile = te::Root() + "/pending.reg";
+    std::ofstream(regFile, std::ios::binary) << wide;
+    const std::string env = "WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= ";
+    ASSERT_EQ(std::system((env + "timeout 120 wine regedit /S '" + regFile + "' </dev/null >/dev/null 2>&1 && " + env +
+                           "timeout 60 wineserver -k; " + env + "timeout 120 wineboot -r </dev/null >/dev/null 2>&1 && " +
+                           env + "timeout 60 wineserver -w")
+                              .c_str()),
+              0);
+
+    ASSERT_TRUE(te::Restart());
+    for (const std::string name : {"keep.txt", "keep.new", "repl.txt", "repl.new", "fresh.new", "fresh.txt", "gone.tmp"}) {
+        std::string wine = "<missing>";
+        if (fs::exists(wineFolder + "/" + name)) {
+            std::ifstream in(wineFolder + "/" + name, std::ios::binary);
+            std::stringstream s;
+            s << in.rdbuf();
+            wine = s.str();
+        }
+        EXPECT_EQ(Get(folder + "\\" + name), wine) << name;
+    }
+    fs::remove_all(wineFolder);
 }
 
 TEST(HostRestart, WininitRenamesByShortNamesDeletesEveryNulAndBecomesWininitBak) {
