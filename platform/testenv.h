@@ -93,8 +93,10 @@ bool SetDelayedMoveRefused(bool refused);
 // del (wildcards in the name), move and copy (replacing; into a folder), if [not] exist
 // PATH COMMAND, cd, rem, echo, labels, exit and blank lines, commands in any case and
 // "@" before them, paths short or long and quoted; any other line starts a program.
-// After every program the registry is read again from its files. The caller's current
-// folder is kept. Returns true (false in the win32 build).
+// A program gets ZARN_WINDOWS_ROOT naming this root, so a host program sees the same
+// Windows; with SetWinExecRecordOnly programs are only recorded. After every program
+// the registry is read again from its files. The caller's current folder is kept.
+// Returns true (false in the win32 build).
 bool Restart();
 
 }  // namespace platform::testenv
