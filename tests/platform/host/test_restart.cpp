@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -73,17 +72,25 @@ constexpr const char* SessionManager = "SYSTEM\\CurrentControlSet\\Control\\Sess
 constexpr const char* RunOnceKey = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 constexpr const char* RunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
+// The delayed moves of both tests below: a rename onto an existing file without "!", a
+// replacing one, a delete, and a rename onto nothing. Also writes the files into
+// `alsoHere` (a host folder) when given.
+void ScheduleMoves(const std::string& folder, const std::string& alsoHere = "") {
+    const std::pair<const char*, const char*> files[] = {{"keep.txt", "old keep"}, {"keep.new", "new keep"},
+                                                         {"repl.txt", "old repl"}, {"repl.new", "new repl"},
+                                                         {"fresh.new", "fresh"},   {"gone.tmp", "x"}};
+    for (auto& [name, text] : files) {
+        Put(folder + "\\" + name, text);
+        if (!alsoHere.empty()) std::ofstream(alsoHere + "/" + name, std::ios::binary) << text;
+    }
+    ASSERT_TRUE(MoveFileEx(folder + "\\keep.new", folder + "\\keep.txt", MoveFileDelayUntilReboot));
+    ASSERT_TRUE(MoveFileEx(folder + "\\repl.new", folder + "\\REPL.TXT", MoveFileDelayUntilReboot | MoveFileReplaceExisting));
+    ASSERT_TRUE(MoveFileEx(folder + "\\gone.tmp", "", MoveFileDelayUntilReboot));
+    ASSERT_TRUE(MoveFileEx(folder + "\\fresh.new", folder + "\\fresh.txt", MoveFileDelayUntilReboot));
+}
+
 TEST(HostRestart, DelayedMovesReplaceOnlyWithTheBangAndDeleteWithAnEmptyTarget) {
-    Put("C:\\App\\keep.txt", "old keep");
-    Put("C:\\App\\keep.new", "new keep");
-    Put("C:\\App\\repl.txt", "old repl");
-    Put("C:\\App\\repl.new", "new repl");
-    Put("C:\\App\\fresh.new", "fresh");
-    Put("C:\\App\\gone.tmp", "x");
-    ASSERT_TRUE(MoveFileEx("C:\\App\\keep.new", "C:\\App\\keep.txt", MoveFileDelayUntilReboot));
-    ASSERT_TRUE(MoveFileEx("C:\\App\\repl.new", "C:\\App\\REPL.TXT", MoveFileDelayUntilReboot | MoveFileReplaceExisting));
-    ASSERT_TRUE(MoveFileEx("C:\\App\\gone.tmp", "", MoveFileDelayUntilReboot));
-    ASSERT_TRUE(MoveFileEx("C:\\App\\fresh.new", "C:\\App\\fresh.txt", MoveFileDelayUntilReboot));
+    ScheduleMoves("C:\\App");
     // The file to be replaced is in use until the restart ends every process.
     ASSERT_TRUE(te::HoldFileInUse("C:\\App\\repl.txt", true));
     FileHandle open(CreateFile("C:\\App\\keep.txt", GenericRead, 0, OpenExisting));
@@ -116,20 +123,10 @@ TEST(HostRestart, WinebootGivesWhatTheHostGivesForTheDelayedMoves) {
     if (!prefix || !fs::exists(std::string(prefix) + "/system.reg") || std::system("command -v wineboot >/dev/null") != 0)
         GTEST_SKIP() << "needs wine, wineboot and WINEPREFIX naming an existing prefix";
     const std::string folder = "C:\\ZarnRestartCheck";
-    const std::map<std::string, std::string> files = {{"keep.txt", "old keep"}, {"keep.new", "new keep"},
-                                                      {"repl.txt", "old repl"}, {"repl.new", "new repl"},
-                                                      {"fresh.new", "fresh"},   {"gone.tmp", "x"}};
     const std::string wineFolder = std::string(prefix) + "/drive_c/ZarnRestartCheck";
     fs::remove_all(wineFolder);
     fs::create_directories(wineFolder);
-    for (auto& [name, text] : files) {
-        Put(folder + "\\" + name, text);
-        std::ofstream(wineFolder + "/" + name, std::ios::binary) << text;
-    }
-    ASSERT_TRUE(MoveFileEx(folder + "\\keep.new", folder + "\\keep.txt", MoveFileDelayUntilReboot));
-    ASSERT_TRUE(MoveFileEx(folder + "\\repl.new", folder + "\\REPL.TXT", MoveFileDelayUntilReboot | MoveFileReplaceExisting));
-    ASSERT_TRUE(MoveFileEx(folder + "\\gone.tmp", "", MoveFileDelayUntilReboot));
-    ASSERT_TRUE(MoveFileEx(folder + "\\fresh.new", folder + "\\fresh.txt", MoveFileDelayUntilReboot));
+    ScheduleMoves(folder, wineFolder);
     std::vector<BYTE> pending;
     {
         KeyHandle k;
