@@ -38,8 +38,9 @@ public:
     std::string LicenceFile() const { return licenceFile_; }
     void SetLicenceFile(const std::string& v) { licenceFile_ = v; }
     // A program the finish page offers to start (with a check box, ticked at first),
-    // e.g. "%MAINDIR%\GAME.EXE": the install object's meta variables are expanded when
-    // it is started. No offer when empty or when the installation needs a restart.
+    // e.g. "%i\GAME.EXE" (%i: the installation's folder; the other meta variables of
+    // the library's command lines work too), expanded when it is started. No offer when
+    // empty or when the installation needs a restart.
     std::string FinishProgram() const { return finishProgram_; }
     void SetFinishProgram(const std::string& v) { finishProgram_ = v; }
     // The check box's text; empty: "Start <product name> now".
