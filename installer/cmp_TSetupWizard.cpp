@@ -690,7 +690,9 @@ private:
                 if (previous) previous(file, filePercent, totalPercent);
                 if (file) fileLbl_->SetCaption(file->DestName().empty() ? file->FileName() : file->DestName());
                 fileBar_->SetPosition(filePercent);
-                done[g] = std::uint64_t(std::max(0, g->TotalBytes())) * std::uint64_t(std::clamp(totalPercent, 0, 100)) / 100;
+                // The group's bytes of its pass (estimated when no pass of the group's own runs).
+                const int bytes = g->TotalBytes() > 0 ? g->TotalBytes() : g->SizeSum(false);
+                done[g] = std::uint64_t(std::max(0, bytes)) * std::uint64_t(std::clamp(totalPercent, 0, 100)) / 100;
                 std::uint64_t sum = 0;
                 for (auto& [c, bytes] : done) sum += bytes;
                 totalBar_->SetPosition(total ? int(std::min<std::uint64_t>(100, sum * 100 / total)) : totalPercent);
