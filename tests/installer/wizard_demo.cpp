@@ -1,6 +1,6 @@
 // The setup wizard over the sample installation, for people and for the scripted runs:
 // the terminal on the host, real windows on Windows and Wine. The installation only
-// reports progress (over about three seconds, or at once with --quick) and writes
+// reports progress (over about three seconds a group, or at once with --quick) and writes
 // nothing. --german shows the wizard in German. The exit code is the wizard's.
 #include <string>
 
@@ -22,7 +22,7 @@ void ReportProgress(wizardsample::TSample& s, bool quick) {
         if (!g->Include() || !g->PassesInstallTypeTest()) continue;
         for (int percent = 0; percent <= 100; percent += 5) {
             if (g->OnStatus) g->OnStatus(g->Files(0), percent, percent);
-            const platform::DWORD until = platform::GetTickCount() + (quick ? 0 : 70);
+            const platform::DWORD until = platform::GetTickCount() + (quick ? 0 : 150);
             do {
                 Application->ProcessMessages();
                 if (SharedCompress->Abort()) throw EAIUserAbort();
