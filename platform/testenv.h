@@ -51,7 +51,8 @@ bool SetWinExecRecordOnly(bool record);
 // Disk full: once `bytes` more bytes have been written (WriteFile and CopyFile, any
 // file), writes come up short: WriteFile writes what still fits, reports that count in
 // `done` and fails with DiskFull; CopyFile fails with DiskFull and leaves the part that
-// fitted. std::nullopt switches it off.
+// fitted. GetDiskFreeSpace reports no more than what still fits. std::nullopt switches
+// it off.
 bool SetDiskFullAfter(std::optional<std::uint64_t> bytes);
 // Holds an existing file "in use by another process" that opened it for reading and
 // writing without sharing, as Windows (and Wine) answer for such a file: opening it for
