@@ -84,10 +84,10 @@ bool RunAndWait(const std::string& commandLine, UINT showCommand, DWORD& exitCod
         return false;
     ::CloseHandle(pi.hThread);
     ::WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 0;
+    ::DWORD code = 0;
     const bool ok = ::GetExitCodeProcess(pi.hProcess, &code) != FALSE;
     ::CloseHandle(pi.hProcess);
-    exitCode = code;
+    exitCode = static_cast<DWORD>(code);
     return ok;
 }
 
