@@ -965,6 +965,12 @@ namespace platform::host {
 
 void ResetFileControls() { Faults() = FileFaults{}; }
 
+void EndEveryProcess() {
+    Faults().held.clear();
+    for (auto& [h, f] : Handles()) ::close(f.fd);
+    Handles().clear();
+}
+
 }  // namespace platform::host
 
 namespace platform::testenv {

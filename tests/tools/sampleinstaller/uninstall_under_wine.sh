@@ -54,7 +54,7 @@ installed() { find "$WINEPREFIX/drive_c" -path "$src" -prune -o \( -iname 'READM
     -iname 'ZARNVEND.DLL' -o -iname 'ZARNCOM.DLL' -o -iname 'UNINST.EXE' -o -iname '*Zarn Sample*.LNK' -o \
     -iname 'Read me.LNK' \) -print; }
 # Whether UNINST.EXE has gone (its copy in the temporary folder removes it once it has ended).
-gone() { for _ in $(seq 75); do [ -e "$dest/UNINST.EXE" ] || return 0; sleep 0.2; done; return 1; }
+gone() { for _ in $(seq 200); do [ -e "$dest/UNINST.EXE" ] || return 0; sleep 0.2; done; return 1; }
 
 install
 install
@@ -82,12 +82,13 @@ run reg query 'HKLM\SOFTWARE\Microsoft\Windows\Help' /v SAMPLE.HLP >/dev/null 2>
 # Interactive: the question, the progress window, the closing message naming the kept
 # folder.
 install
-(cd / && exec wine "$dest/UNINST.EXE" Zarn Sample >"$shots/interactive.log" 2>&1 </dev/null) &
+# Started as Windows' list of programs starts it: its "UninstallString".
+(cd / && exec wine 'C:\Program Files\Zarn Sample\UNINST.EXE' Zarn Sample >"$shots/interactive.log" 2>&1 </dev/null) &
 bg_pid=$!
 run "$pilot" wait "Confirm" 60 || { shot error; fail "the question did not come"; }
 sleep 1
 shot 1-confirm
-run "$pilot" click "Confirm" "&Yes" || run "$pilot" click "Confirm" "Yes" || fail "Yes"
+run "$pilot" click "Confirm" "Yes" || fail "Yes"
 run "$pilot" wait "Information" 120 || { shot error; fail "the closing message did not come"; }
 sleep 1
 shot 2-closing
