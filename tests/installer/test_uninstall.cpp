@@ -177,13 +177,17 @@ TEST_F(UninstallTest, FilesInUseAreDeletedAtTheRestart) {
         pending.assign(data.begin(), data.end());
     }
     EXPECT_EQ(pending, std::string("\\??\\C:\\Demo\\A.DLL\0\0\\??\\C:\\Demo\0\0\0", 33));
-    platform::testenv::HoldFileInUse(a, false);
+    // The restart deletes the file, then its folder.
+    ASSERT_TRUE(platform::testenv::Restart());
+    EXPECT_FALSE(platform::FileExists(a));
+    EXPECT_FALSE(platform::DirectoryExists("C:\\Demo"));
 
     // On the Windows 95 family two files in use give two NUL lines, after what the
     // section held.
     ASSERT_TRUE(platform::testenv::SetOSVersion(platform::testenv::OSKind::Windows95));
     const std::string other = "C:\\OLD.DLL", value = "C:\\NEW.DLL";
     platform::WritePrivateProfileString("Rename", &other, &value, "WININIT.INI");
+    Write(a);
     Write(b);
     Product("Busy95", {a, b});
     platform::testenv::HoldFileInUse(a, true);
@@ -199,6 +203,10 @@ TEST_F(UninstallTest, FilesInUseAreDeletedAtTheRestart) {
     text.resize(done);
     const std::string shortA = platform::GetShortPathName(a), shortB = platform::GetShortPathName(b);
     EXPECT_EQ(text, "[Rename]\r\nC:\\OLD.DLL=C:\\NEW.DLL\r\nNUL=" + shortB + "\r\nNUL=" + shortA + "\r\n");
+    h.reset();
+    ASSERT_TRUE(platform::testenv::Restart());
+    EXPECT_FALSE(platform::FileExists(a));
+    EXPECT_FALSE(platform::FileExists(b));
 }
 
 TEST_F(UninstallTest, BadRecordsRemoveNothingOrAreSkippedAndNamed) {
