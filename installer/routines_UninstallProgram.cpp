@@ -117,7 +117,7 @@ int RunUninstallProgram(const std::string& commandLine, const std::string& self,
     const TUninstallCommand cmd = ParseUninstallCommandLine(commandLine, self);
     if (cmd.worker) {
         if (cmd.workerPaths.empty()) return 1;
-        SelfRemovalWorker(cmd.workerPaths[0], {cmd.workerPaths.begin() + 1, cmd.workerPaths.end()}, 30000);
+        SelfRemovalWorker(cmd.workerPaths[0], {cmd.workerPaths.begin() + 1, cmd.workerPaths.end()}, 60000);
         return 0;
     }
     auto report = [&](const std::string& text, TMsgDlgType type) {
@@ -155,14 +155,15 @@ int RunUninstallProgram(const std::string& commandLine, const std::string& self,
         }
         result = Uninstall(records, options);
     }
-    if (removeSelf && (!result.selfFolders.empty() || SameText(records.program, self)))
-        if (!RemoveSelf(self, result.selfFolders)) result.restartNeeded = true;
-
     std::string text = Format(Tr(result.failed ? "%s could not be removed completely." : "%s was removed from your computer."),
                               {cmd.product});
     if (!result.left.empty()) text += "\r\n\r\n" + Tr("Some items were not removed:") + DescribeLeftItems(result.left);
     if (result.restartNeeded && !result.failed)
         text += "\r\n\r\n" + Format(Tr("Restart Windows to finish removing %s."), {cmd.product});
     report(text, result.failed ? TMsgDlgType::mtError : TMsgDlgType::mtInformation);
+    // Last, once nothing waits for the person any more: the program's own file and the
+    // folders it alone still holds.
+    if (removeSelf && (!result.selfFolders.empty() || SameText(records.program, self)))
+        if (!RemoveSelf(self, result.selfFolders)) result.restartNeeded = true;
     return result.ExitCode();
 }
