@@ -507,7 +507,7 @@ std::int32_t TLzmaDecompressionStream::Read(void* buffer, std::int32_t count) {
     while (done < count && position_ < total_) {
         if (!d.inBlock) StartBlock();
         const std::int64_t want = std::min<std::int64_t>(count - done, d.blockLeft);
-        if (d.inPos == d.inLen) FillInput();
+        if (d.inPos == d.inLen && d.packLeft > 0 && !FillInput()) Fail("truncated");
         SizeT outLen = SizeT(want), srcLen = SizeT(d.inLen - d.inPos);
         const SRes res = LzmaDec_DecodeToBuf(&d.dec, out + done, &outLen, d.in.get() + d.inPos, &srcLen,
                                              want == d.blockLeft ? LZMA_FINISH_END : LZMA_FINISH_ANY, &d.status);
@@ -521,10 +521,8 @@ std::int32_t TLzmaDecompressionStream::Read(void* buffer, std::int32_t count) {
             EndBlock();
         } else if (outLen == 0) {
             if (d.status == LZMA_STATUS_FINISHED_WITH_MARK) Fail("a block ends before its size");
-            if (srcLen == 0) {
-                if (d.inPos == d.inLen && d.packLeft == 0) Fail("truncated");
-                if (d.inPos < d.inLen) Fail("bad data");
-            }
+            // No progress: the block's data ran out, or the decoder refuses what is there.
+            if (srcLen == 0) Fail(d.inPos == d.inLen ? "truncated" : "bad data");
         }
     }
     return done;
