@@ -41,6 +41,8 @@ constexpr int LzmaBlockHeaderSize = 12 + 13;  // P and CRC, then the "alone" hea
 struct TLzmaEncodeOptions {
     // The LZMA dictionary, 4 KB to 64 MB; a block smaller than it gets a smaller one
     // (the size written is rounded up to 2^n or 3 * 2^(n-1), as every LZMA encoder does).
+    // The decoder needs as much memory (at most the block's size). 16 MB is twice the
+    // window NSIS uses for solid LZMA; a larger one pays where files repeat further apart.
     std::uint32_t DictionarySize = 16u << 20;
     // 0 (fastest) to 9 (smallest); 5 and above use the optimal parser, 7 and above 64
     // fast bytes.
