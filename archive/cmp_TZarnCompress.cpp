@@ -334,9 +334,14 @@ void TZarnCompress::Compress(TlzhCommand command) {
     dest_->Close();
     RunOperation([&] {
         OpenFile archive;
+        bool written = false;
+        // The table in memory now differs from the file, whether the add ends well or not;
+        // after a stopped or failed add it does not describe the archive either.
         Finally cleanup([&] {
             archive.Close();
             filesToProcess_->Clear();
+            headersLoaded_ = false;
+            if (!written) headerSource_.clear();
         });
         ForceDirectories(ExtractFilePath(compressedFile_));
         const bool append = command == TlzhCommand::lzcOnlyAdd && platform::FileExists(compressedFile_);
@@ -364,7 +369,7 @@ void TZarnCompress::Compress(TlzhCommand command) {
             TFileHeader* header = fileHeaders_->GetFileHeaders(i);
             if (!header->InArchive) AddOne(header, archive);
         }
-        headersLoaded_ = false;
+        written = true;
     });
 }
 

@@ -254,6 +254,24 @@ TEST_F(EngineTest, AbortDuringExtractionStopsQuietlyAndCancelStopsAdding) {
     EXPECT_EQ(rec.events, (std::vector<std::string>{"before-add:" + Path("more.bin"), "aborted"}));
 }
 
+TEST_F(EngineTest, AfterAStoppedOrFailedAddTheArchiveIsReadAgain) {
+    Make(Path("x.txt"), "x");
+    Make(Path("y.bin"), NoiseBytes(300000));
+    Pack(Path("a.arc"), {Path("x.txt")});
+    Unpack(Path("a.arc"), Path("out"), {Path("x.txt")});  // the table is in memory now
+    // A source that is missing: nothing is written, and y.bin is not in the archive.
+    EXPECT_THROW(Pack(Path("a.arc"), {Path("y.bin"), Path("gone.txt")}, TlzhCommand::lzcOnlyAdd),
+                 EZCCouldNotOpenFile);
+    EXPECT_THROW(Unpack(Path("a.arc"), Path("out"), {Path("y.bin")}), EZCFHFileNotInArchive);
+    EXPECT_FALSE(platform::FileExists(Path("out\\y.bin")));
+    // Stopped while y.bin is compressed: its header was never written, and the count
+    // the archive now claims cannot be read.
+    headless->AtProcessMessages(2, [&] { engine->SetAbort(true); });
+    Pack(Path("a.arc"), {Path("y.bin")}, TlzhCommand::lzcOnlyAdd);
+    EXPECT_THROW(Unpack(Path("a.arc"), Path("out2"), {Path("y.bin")}), EZCFHCannotReadHeaders);
+    EXPECT_FALSE(platform::FileExists(Path("out2\\y.bin")));
+}
+
 TEST_F(EngineTest, MissingDisksAskTheHandlerForAFolder) {
     Make(Path("f.txt"), "content");
     Pack(Path("a.arc"), {Path("f.txt")});
