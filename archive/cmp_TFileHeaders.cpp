@@ -89,10 +89,11 @@ void TFileHeader::ReadFileInfo(const std::string& entry) {
     if (h == platform::InvalidHandle) throw EZCCouldNotOpenFile(stored);
     platform::FileTime stamp;
     bool haveStamp = platform::GetFileTime(h, nullptr, nullptr, &stamp);
-    platform::DWORD size = platform::GetFileSize(h);
+    platform::DWORD high = 0;
+    platform::DWORD size = platform::GetFileSize(h, &high);
     platform::CloseHandle(h);
     // Sizes and archive offsets are signed 32-bit: a larger file cannot be described.
-    if (size == platform::InvalidFileSize || size > 0x7FFFFFFFu)
+    if (high != 0 || size == platform::InvalidFileSize || size > 0x7FFFFFFFu)
         throw Exception("The following file is too large to be added to an archive: " + stored);
     Record.SetFileDate(haveStamp ? ClampToStampRange(stamp) : -1);
     Record.SetFileSize(std::int32_t(size));
