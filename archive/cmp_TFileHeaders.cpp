@@ -168,6 +168,10 @@ void TFileHeaders::LoadFromStream(TStream* stream, std::int32_t base) {
             throw EZCFHCannotReadHeaders();
         auto header = std::make_unique<TFileHeader>();
         header->ReadRecord(stream);
+        // A single-file archive is disk 0 only: other disk numbers would have the reader
+        // open the same file again and again and inflate from its first byte on.
+        if (MultiDisk == 0 && (header->Record.FirstDisk() != 0 || header->Record.LastDisk() != 0))
+            throw EZCFHCannotReadHeaders();
         earliest = position + TFileHeaderRecord::Size;
         position = std::int64_t(base) + header->Record.NextHeader();
         AddHeader(header.release());

@@ -381,6 +381,15 @@ TEST_F(EngineTest, HostileArchivesWriteNothingOutsideTheFolderAndNoMoreThanTheir
     far.dataStart = -100;
     WriteText(Path("h3.arc"), Preamble(1) + RecordBytes(far));
     EXPECT_THROW(extract("far.txt", "h3.arc"), EZCWrongDecompressedSize);
+    // Disk numbers in a single-file archive.
+    for (std::uint8_t first : {0, 2}) {
+        RecordSpec disks{"disks.txt", 5, 5 + TFileHeaderRecord::Size, std::int32_t(text.size()), 0, 0};
+        disks.lastByte = disks.nextHeader = disks.dataStart + disks.compressedSize;
+        disks.firstDisk = first;
+        disks.lastDisk = 3;
+        WriteText(Path("h4.arc"), Preamble(1) + RecordBytes(disks) + text);
+        EXPECT_THROW(extract("disks.txt", "h4.arc"), EZCFHCannotReadHeaders);
+    }
 }
 
 TEST_F(EngineTest, CopyFileFollowsThePolicyAndStopsQuietly) {
