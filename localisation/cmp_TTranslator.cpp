@@ -59,9 +59,15 @@ std::string Field2(const std::string& t) {
         Format("The %d'th string (%s) does not have the proper format of GLID;Text or .GLID;", {line, text}));
 }
 
-// The identifier field by the standard integer conversion (32-bit).
+// The identifier field by the standard integer conversion (32-bit): optional blanks and
+// sign, then decimal digits or "$" and hexadecimal digits. The shared conversion also takes
+// a C-style "0x" prefix, which an identifier does not have.
 int ParseGLID(const std::string& field, int line, const std::string& text) {
     if (field.empty()) FormatError(line, text);
+    std::size_t i = field.find_first_not_of(' ');
+    if (i != std::string::npos && (field[i] == '+' || field[i] == '-')) ++i;
+    if (i != std::string::npos && i + 1 < field.size() && field[i] == '0' && (field[i + 1] == 'x' || field[i + 1] == 'X'))
+        IdentifierError(line, text);
     long long v;
     if (!TryStrToInt(field, v)) IdentifierError(line, text);
     return int(std::int32_t(std::uint32_t(std::uint64_t(v))));
