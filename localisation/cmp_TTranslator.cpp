@@ -11,6 +11,10 @@
 TTranslator* GlobalTranslator = nullptr;
 
 namespace {
+std::string TranslateThroughGlobalTranslator(const std::string& s);
+}
+
+namespace {
 
 TLanguageChangeHook languageChangeHook = nullptr;
 
@@ -300,7 +304,11 @@ TTranslator::TTranslator(TComponent* owner) : TComponent(owner) {
         languages_.push_back(l);
     }
     translateIntoLanguage_ = TZarnLanguage::zlUser;
-    if (!GlobalTranslator) GlobalTranslator = this;
+    if (!GlobalTranslator) {
+        GlobalTranslator = this;
+        // The library's messages (TranslateText) go through the global translator.
+        SetMessageTranslator(&TranslateThroughGlobalTranslator);
+    }
 }
 
 TTranslator::~TTranslator() {
@@ -493,9 +501,12 @@ TZarnLanguage TTranslator::TranslateControlInto(TZarnLanguage fromLanguage, TZar
 // ---------------------------------------------------------------------------------------
 // Global helpers
 
-std::string TranslateText(const std::string& s) {
+namespace {
+// The framework's message translator (TranslateText): through the global translator.
+std::string TranslateThroughGlobalTranslator(const std::string& s) {
     return GlobalTranslator ? GlobalTranslator->TranslateString(TZarnLanguage::zlEnglish, s) : s;
 }
+}  // namespace
 
 void TranslateFormFont(TForm* form) {
     if (GlobalTranslator) GlobalTranslator->SetFormFont(form);
@@ -516,5 +527,5 @@ TZarnLanguage TranslateFormControlsInto(TZarnLanguage fromLanguage, TZarnLanguag
 void RegisterLocalisationClasses() {
     RegisterClasses({&TTranslator::StaticClass(), &TTranslateLabel::StaticClass(), &TTranslateBitBtn::StaticClass()});
     // Units below the translator pass their messages through it.
-    SetMessageTranslator(&TranslateText);
+    SetMessageTranslator(&TranslateThroughGlobalTranslator);
 }
