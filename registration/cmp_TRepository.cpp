@@ -181,12 +181,12 @@ std::string LocateRepositoryFile(std::uint8_t kind) {
     const std::string versionPart = where.versionPart;
     std::string result;
     std::string baseDir;
-    ReadRegString(2, "\\Software\\Borland" + versionPart + "\\repository", "BaseDir", baseDir, "");
+    ReadRegString(RootCurrentUser, "\\Software\\Borland" + versionPart + "\\repository", "BaseDir", baseDir, "");
     if (!baseDir.empty()) {
         result = AddTrailingBackslash(baseDir) + where.catalogue;
     } else {
         std::string rootDir;
-        ReadRegString(4, "\\Software\\Borland" + versionPart, "RootDir", rootDir, "");
+        ReadRegString(RootLocalMachine, "\\Software\\Borland" + versionPart, "RootDir", rootDir, "");
         if (rootDir.empty())
             throw Exception(Format(TranslateText("Could find the object repository because the "
                                                     "HKEY_LOCAL_MACHINE\\Software\\Borland%s | RootDir entry was "
