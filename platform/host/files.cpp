@@ -27,6 +27,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
 #include <map>
 #include <set>
 
@@ -312,6 +313,8 @@ Handle CreateFile(const std::string& path, DWORD access, DWORD shareMode, DWORD 
         flags |= O_TRUNC;
     }
     mode_t mode = (attributes & FileAttributeReadOnly) ? 0444 : 0666;
+    // Windows runs a program by its name alone: a new ".EXE" may be started here too.
+    if (path.size() > 4 && ::strcasecmp(path.c_str() + path.size() - 4, ".exe") == 0) mode |= (mode & 0444) >> 2;
     int fd = ::open(host.c_str(), flags, mode);
     if (fd < 0) {
         SetLastError(errno == EEXIST ? err::FileExists : ErrorFromErrno(errno, host));
@@ -870,6 +873,8 @@ bool GetDiskFreeSpace(const std::string& path, std::uint64_t& freeBytes, std::ui
     if (::statvfs(host.c_str(), &vs) != 0) return FailErrno(host);
     freeBytes = std::uint64_t(vs.f_bavail) * vs.f_frsize;
     totalBytes = std::uint64_t(vs.f_blocks) * vs.f_frsize;
+    // A disk that tests fill up has only what still fits.
+    if (Faults().diskLeft) freeBytes = std::min(freeBytes, *Faults().diskLeft);
     SetLastError(0);
     return true;
 }
@@ -961,6 +966,12 @@ bool FindFiles(const std::string& pattern, std::vector<FindData>& out) {
 namespace platform::host {
 
 void ResetFileControls() { Faults() = FileFaults{}; }
+
+void EndEveryProcess() {
+    Faults().held.clear();
+    for (auto& [h, f] : Handles()) ::close(f.fd);
+    Handles().clear();
+}
 
 }  // namespace platform::host
 

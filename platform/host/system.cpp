@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -91,6 +92,8 @@ std::string FindOnPath(const std::string& name) {
 // Splits a command line as Windows programs do (CommandLineToArgv rules): blanks separate
 // arguments; quotes group; 2n backslashes before a quote give n backslashes, 2n+1 give n
 // and a literal quote. The program token itself ends at the closing quote.
+}  // namespace
+
 std::vector<std::string> SplitCommandLine(const std::string& cmd) {
     std::vector<std::string> out;
     std::size_t i = 0;
@@ -145,6 +148,8 @@ std::vector<std::string> SplitCommandLine(const std::string& cmd) {
     return out;
 }
 
+namespace {
+
 bool HasExtension(const std::string& name) {
     auto slash = name.find_last_of("\\/:");
     auto dot = name.find_last_of('.');
@@ -193,10 +198,14 @@ bool ResolveProgram(const std::string& prog, std::string& host, UINT& error) {
     return false;
 }
 
-// Starts argv detached (double fork, so no zombie is left and nothing waits for it) in
-// folder `cwd`, with WINEPREFIX set when `winePrefix` is given. Returns 0 on success or
-// the errno of the failed exec.
-int Spawn(const std::vector<std::string>& argv, const std::string& cwd, const std::string& winePrefix) {
+// Starts argv in folder `cwd`, with WINEPREFIX set when `winePrefix` is given and
+// ZARN_WINDOWS_ROOT naming this Windows' root, so that a host program sees the same
+// Windows. Without `wait` the program runs detached (double fork, so no zombie is left
+// and nothing waits for it); with it, Spawn returns when the program has ended. Returns
+// 0 on success or the errno of the failed exec.
+int Spawn(const std::vector<std::string>& argv, const std::string& cwd, const std::string& winePrefix,
+          bool wait = false) {
+    const std::string root = RootFolder();
     int pipefd[2];
     if (::pipe2(pipefd, O_CLOEXEC) != 0) return errno;
     pid_t child = ::fork();
@@ -209,10 +218,13 @@ int Spawn(const std::vector<std::string>& argv, const std::string& cwd, const st
     if (child == 0) {
         ::close(pipefd[0]);
         ::setsid();
-        pid_t grand = ::fork();
-        if (grand != 0) ::_exit(grand < 0 ? 1 : 0);
+        if (!wait) {
+            pid_t grand = ::fork();
+            if (grand != 0) ::_exit(grand < 0 ? 1 : 0);
+        }
         ::signal(SIGXFSZ, SIG_DFL);
         if (!winePrefix.empty()) ::setenv("WINEPREFIX", winePrefix.c_str(), 1);
+        if (!root.empty()) ::setenv(testenv::RootVariable, root.c_str(), 1);
         if (!cwd.empty() && ::chdir(cwd.c_str()) != 0) { /* keep the inherited folder */ }
         int devnull = ::open("/dev/null", O_RDONLY);
         if (devnull >= 0) {
@@ -229,15 +241,18 @@ int Spawn(const std::vector<std::string>& argv, const std::string& cwd, const st
         ::_exit(127);
     }
     ::close(pipefd[1]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    // The pipe closes at a successful exec (close-on-exec) or brings the exec's errno.
     int e = 0;
     ssize_t n;
     do {
         n = ::read(pipefd[0], &e, sizeof e);
     } while (n < 0 && errno == EINTR);
     ::close(pipefd[0]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
     if (n == sizeof e) return e ? e : ENOEXEC;
+    if (wait) return 0;  // the program ran; its exit code is its own business
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return EAGAIN;
     return 0;
 }
@@ -401,7 +416,11 @@ UINT WinExecFailure(UINT result) {
 
 }  // namespace
 
-UINT WinExec(const std::string& commandLine, UINT showCommand) {
+}  // namespace platform
+
+namespace platform::host {
+
+UINT StartProgram(const std::string& commandLine, bool wait) {
     EnsureRoot();
     auto& c = C();
     auto args = SplitCommandLine(commandLine);
@@ -430,7 +449,7 @@ UINT WinExec(const std::string& commandLine, UINT showCommand) {
     std::string cwd;
     DWORD e;
     MapPath(GetCurrentDirectory(), cwd, e);
-    int rc = Spawn(argv, cwd, winePrefix);
+    int rc = Spawn(argv, cwd, winePrefix, wait);
     if (rc == 0) {
         c.lastCommand = commandLine;
         return 33;
@@ -438,6 +457,90 @@ UINT WinExec(const std::string& commandLine, UINT showCommand) {
     if (rc == ENOEXEC || rc == EACCES) return WinExecFailure(11);
     if (rc == ENOENT) return WinExecFailure(2);
     return WinExecFailure(0);
+}
+
+}  // namespace platform::host
+
+namespace platform {
+
+UINT WinExec(const std::string& commandLine, UINT showCommand) { return StartProgram(commandLine, false); }
+
+bool RunAndWait(const std::string& commandLine, UINT, DWORD& exitCode) {
+    EnsureRoot();
+    auto& c = C();
+    auto args = SplitCommandLine(commandLine);
+    if (args.empty() || args[0].empty()) return WinExecFailure(2), false;
+    if (c.winExecRecordOnly) {
+        c.lastCommand = commandLine;
+        exitCode = 0;
+        return true;
+    }
+    std::string host;
+    UINT error;
+    if (!ResolveProgram(args[0], host, error)) return WinExecFailure(error), false;
+    std::vector<std::string> argv;
+    std::string winePrefix;
+    if (IsPe(host)) {
+        std::string wine = FindOnPath("wine");
+        if (wine.empty()) return WinExecFailure(11), false;
+        argv = {wine, host};
+        if (!std::getenv("WINEPREFIX")) winePrefix = RootFolder();
+    } else if (Executable(host)) {
+        argv = {host};
+    } else {
+        return WinExecFailure(11), false;
+    }
+    argv.insert(argv.end(), args.begin() + 1, args.end());
+    std::string cwd;
+    DWORD e;
+    MapPath(GetCurrentDirectory(), cwd, e);
+    pid_t child = ::fork();
+    if (child < 0) return WinExecFailure(0), false;
+    if (child == 0) {
+        if (!winePrefix.empty()) ::setenv("WINEPREFIX", winePrefix.c_str(), 1);
+        if (!cwd.empty() && ::chdir(cwd.c_str()) != 0) { /* keep the inherited folder */ }
+        std::vector<char*> v;
+        for (auto& a : argv) v.push_back(const_cast<char*>(a.c_str()));
+        v.push_back(nullptr);
+        ::execv(v[0], v.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    c.lastCommand = commandLine;
+    exitCode = WIFEXITED(status) ? DWORD(WEXITSTATUS(status)) : DWORD(1);
+    return true;
+}
+
+void Sleep(DWORD milliseconds) {
+    timespec ts{time_t(milliseconds / 1000), long(milliseconds % 1000) * 1000000L};
+    while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+    }
+}
+
+std::string GetCommandLine() {
+    // Rebuilt from the arguments: the program as its Windows path, then each argument,
+    // quoted when it holds a blank.
+    std::string raw;
+    if (FILE* f = std::fopen("/proc/self/cmdline", "rb")) {
+        char buf[4096];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) raw.append(buf, n);
+        std::fclose(f);
+    }
+    std::vector<std::string> args;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < raw.size(); ++i)
+        if (raw[i] == 0) {
+            args.push_back(raw.substr(start, i - start));
+            start = i + 1;
+        }
+    const std::string self = GetModuleFileName();
+    std::string line = self.find(' ') != std::string::npos ? "\"" + self + "\"" : self;
+    for (std::size_t i = 1; i < args.size(); ++i)
+        line += " " + (args[i].find(' ') != std::string::npos ? "\"" + args[i] + "\"" : args[i]);
+    return line;
 }
 
 Module LoadLibrary(const std::string& path) {
