@@ -6,7 +6,9 @@
 //   Extract              against a plain inflate loop writing to a file, at least 0.90;
 //   CopyFile             against a plain 8 KB read/write loop, at least 0.90;
 //   Compress with Jobs 2 against Compress with Jobs 1 (both colMax), in wall time: at
-//                        least 1.8 times as fast on a machine of two or more cores;
+//                        least 0.9 of the speed-up that the machine gives the zlib loop
+//                        split over two threads in the same pair (1.8 on two idle cores;
+//                        on a machine busy with other work both speed-ups shrink alike);
 // and the peak memory while adding and extracting a 1 GB file, under 16 MB above the
 // process's start.
 //
@@ -161,6 +163,19 @@ void ZlibLoopAll() {
     for (const std::string& f : g_files) ZlibLevel9Loop(f, kOut + "\\" + NameOf(f) + ".z");
 }
 
+// The zlib loop over the files split between two threads: what two jobs can gain on this
+// machine at this moment.
+void ZlibLoopTwoThreads() {
+    platform::Thread other;
+    other.Start([] {
+        for (std::size_t i = 1; i < g_files.size(); i += 2)
+            ZlibLevel9Loop(g_files[i], kOut + "\\" + NameOf(g_files[i]) + ".z");
+    });
+    for (std::size_t i = 0; i < g_files.size(); i += 2)
+        ZlibLevel9Loop(g_files[i], kOut + "\\" + NameOf(g_files[i]) + ".z");
+    other.Join();
+}
+
 void CompressAll(const std::string& archive, int jobs) {
     g_engine->SetJobs(jobs);
     g_engine->SetCompressedFile(archive);
@@ -289,22 +304,42 @@ int main(int argc, char** argv) {
     const auto compress = MeasurePairs(pairs, [] { CompressAll(kArchive, 1); }, ZlibLoopAll);
     const auto extract = MeasurePairs(pairs, ExtractAll, InflateLoopAll);
     const auto copy = MeasurePairs(pairs, CopyFileAll, PlainCopyAll);
-    const auto jobs2 = MeasurePairs(
-        pairs, [] { CompressAll("C:\\BENCH\\bench2.arc", 2); }, [] { CompressAll(kArchive, 1); },
-        bench::WallSeconds);
+    // Each pair: the engine with one job and with two, then the zlib loop on one thread
+    // and on two; the pair's figure is the engine's speed-up over the machine's.
+    bench::PairedRatio jobs2, machine2, relative2;
+    for (int i = 0; i <= pairs; ++i) {
+        using bench::WallSeconds;
+        const double t0 = WallSeconds();
+        CompressAll(kArchive, 1);
+        const double t1 = WallSeconds();
+        CompressAll("C:\\BENCH\\bench2.arc", 2);
+        const double t2 = WallSeconds();
+        ZlibLoopAll();
+        const double t3 = WallSeconds();
+        ZlibLoopTwoThreads();
+        const double t4 = WallSeconds();
+        if (i == 0 || t2 <= t1 || t4 <= t3) continue;  // the first pair warms up
+        const double engine = (t1 - t0) / (t2 - t1), loop = (t3 - t2) / (t4 - t3);
+        jobs2.ratios.push_back(engine);
+        machine2.ratios.push_back(loop);
+        relative2.ratios.push_back(engine / loop);
+    }
+    for (auto* r : {&jobs2, &machine2, &relative2}) std::sort(r->ratios.begin(), r->ratios.end());
     delete g_engine;
 
     const bool twoCores = platform::ProcessorCount() >= 2;
     char cores[80];
-    std::snprintf(cores, sizeof cores, "at least 1.8 on 2 or more cores; %u here", platform::ProcessorCount());
+    std::snprintf(cores, sizeof cores, "%u cores here", platform::ProcessorCount());
     bench::PrintRatio("Compress (colMax) / zlib level-9 loop speed", compress, "at least 0.95");
     bench::PrintRatio("Extract / plain inflate loop speed", extract, "at least 0.90");
     bench::PrintRatio("CopyFile / plain 8 KB copy loop speed", copy, "at least 0.90");
     bench::PrintRatio("Compress Jobs 2 / Jobs 1 wall-time speed", jobs2, cores);
+    bench::PrintRatio("zlib loop 2 threads / 1 thread (the machine)", machine2, "for reference");
+    bench::PrintRatio("Jobs 2 speed-up / the machine's", relative2, "at least 0.90 on 2 or more cores");
     std::printf("%-46s = %.1f MB above the start (under 16)\n", "peak memory adding and extracting 1 GB", memMb);
     if (!check) return 0;
     return compress.median() >= 0.95 && extract.median() >= 0.90 && copy.median() >= 0.90 &&
-                   (!twoCores || jobs2.median() >= 1.8) && memMb < 16
+                   (!twoCores || relative2.median() >= 0.90) && memMb < 16
                ? 0
                : 1;
 }
