@@ -443,7 +443,7 @@ private:
                                  std::to_string(TFileHeaderRecord::MaxFileName));
             if (name.find(';') != std::string::npos) Error(owner, "the stored name " + name + " holds a ';'");
             auto [it, fresh] = stored.emplace(UpperCase(name), owner);
-            if (!fresh) Error(owner, "the stored name " + name + " is also the name of a file of " + it->second);
+            if (!fresh) Error(owner, "the stored name " + name + " is also " + it->second + "'s (letter case does not count)");
             std::vector<platform::FindData> found;
             if (!ours && platform::FindFiles(name, found) && !found.empty()) total_ += std::int64_t(found[0].size);
             ++files_;
