@@ -6,10 +6,10 @@
 #include <set>
 
 #include "archive/cmp_TFileHeaders.h"
-#include "framework/controls.h"
 #include "framework/paths.h"
 #include "framework/streams.h"
 #include "install/cmp_TInstallContainer.h"
+#include "localisation/cmp_TTranslator.h"
 #include "installer/cmp_TMainInstall.h"
 #include "installer/cmp_TSetupDescription.h"
 #include "installer/routines_Package.h"
@@ -144,11 +144,13 @@ std::string TypeOf(const TPropInfo& p, TObject* sample) {
     return "?";
 }
 
-// The classes a description can create: components that are not controls (a
-// description has no window to put one in), and the root.
+// The classes a description is made of: the root, the install components, the
+// translator and the wizard's settings (when the runtime has a wizard).
 bool DescriptionClass(const TClassInfo* c) {
     if (c == &TSetupDescription::StaticClass()) return true;
-    return c->create && !c->InheritsFrom(&TControl::StaticClass());
+    if (!c->create) return false;
+    return c->InheritsFrom(&TInstallContainer::StaticClass()) || c->InheritsFrom(&TInstallFolder::StaticClass()) ||
+           c->InheritsFrom(&TTranslator::StaticClass()) || c == FindClass("TSetupWizard");
 }
 
 void ListClasses(zarc::Console& console) {

@@ -14,6 +14,7 @@
 #include "localisation/cmp_TTranslator.h"
 #include "platform/files.h"
 #include "platform/system.h"
+#include "platform/testenv.h"
 #include "shell/startup.h"
 #include "tools/zsetup/zsetup.h"
 
@@ -36,6 +37,7 @@ const char* const EnglishTexts[] = {
     "6;Restart Windows to complete the installation.",
     "7;The installation failed: %s",
     "8;The setup program holds no installer.",
+    "9;This Windows cannot load Windows programs: their servers were installed without registering.",
 };
 const char* const GermanTexts[] = {
     "1;Das Installationsprogramm ist besch\xe4" "digt oder unvollst\xe4" "ndig.",
@@ -46,6 +48,7 @@ const char* const GermanTexts[] = {
     "6;Starten Sie Windows neu, um die Installation abzuschlie\xdf" "en.",
     "7;Die Installation ist fehlgeschlagen: %s",
     "8;Das Setup-Programm enth\xe4" "lt kein Installationsprogramm.",
+    "9;Dieses Windows kann keine Windows-Programme laden: ihre Server wurden installiert, ohne sich zu registrieren.",
 };
 
 void LoadTexts(TTranslator* t) {
@@ -162,9 +165,27 @@ private:
         install_->SetRestartProgram(copy);
     }
 
+    // The host's own Windows loads no Windows images: servers are installed there
+    // without registering themselves (said in the final message), as nothing could.
+    void SkipRegistrationWithoutWindowsImages() {
+        if (!platform::testenv::Available() || restartCopy_.empty()) return;
+        if (platform::Module m = platform::LoadLibrary(restartCopy_)) {
+            platform::FreeLibrary(m);
+            return;
+        }
+        for (int i = 0; i < root_->ComponentCount(); ++i)
+            if (auto* f = dynamic_cast<TInstallFile*>(root_->Components(i));
+                f && (f->RegisterAsActiveX_DLLStyle() || f->RegisterAsActiveX_EXEStyle())) {
+                f->SetRegisterAsActiveX_DLLStyle(false);
+                f->SetRegisterAsActiveX_EXEStyle(false);
+                unregistered_ = true;
+            }
+    }
+
     // The installation itself: what the wizard runs after its questions.
     void RunInstallation() {
         PrepareRestartProgram();
+        SkipRegistrationWithoutWindowsImages();
         SharedCompress->SetCompressedFile(image_);
         SharedCompress->SetOffset(std::int32_t(package_.archiveOffset));
         install_->Process();
@@ -204,6 +225,9 @@ private:
             return ExitFailed;
         }
         std::string text = Format(TranslateText("%s has been installed in %s."), {product, install_->GetDestDir()});
+        if (unregistered_)
+            text += "\r\n\r\n" + TranslateText("This Windows cannot load Windows programs: their servers were "
+                                                 "installed without registering.");
         if (install_->RestartNeeded()) text += "\r\n\r\n" + TranslateText("Restart Windows to complete the installation.");
         Report(text, false);
         return Outcome();
@@ -215,6 +239,7 @@ private:
     std::unique_ptr<TSetupDescription> root_;
     TMainInstall* install_ = nullptr;
     std::string restartCopy_;
+    bool unregistered_ = false;
 };
 
 }  // namespace

@@ -83,8 +83,9 @@ echo "$entry" | grep -q 'DisplayName.*REG_SZ.*Zarn Tree Sample' || fail "no Disp
 echo "$entry" | grep -q 'UninstallString.*C:\\Some Folder\\UNINSTALL.EXE' || fail "no UninstallString: $entry"
 files=$(run reg query "$key\\Files")
 echo "$files" | grep -q 'bin\\' || fail "no file log: $files"
-ls "$WINEPREFIX"/drive_c/users/*/*/Programs/"Zarn Tree Sample"/*.lnk "$WINEPREFIX"/drive_c/users/*/*/*/Programs/"Zarn Tree Sample"/*.lnk 2>/dev/null |
-    grep -qi 'Uninstall Zarn Tree Sample' || echo "note: no link folder found where expected"
+lnk=$(echo "$files" | grep -o 'C:\\[^"]*Uninstall Zarn Tree Sample.LNK' | head -1)
+[ -n "$lnk" ] || fail "no link to the uninstall program in the file log: $files"
+[ -f "$(run winepath -u "$lnk")" ] || fail "the link $lnk is missing"
 echo "installed silently; uninstall entry and file log in Wine's registry"
 
 # Signed after the build.
