@@ -35,6 +35,7 @@ run() {
 }
 dos() { local p; p=$(cd "$(dirname "$1")" && pwd)/$(basename "$1"); echo "Z:${p//\//\\}"; }
 
+rm -rf "$work" && mkdir -p "$work"
 bash "$here/make_tree.sh" "$work/payload" || fail "the payload"
 timeout 300 wineboot -i >/dev/null 2>&1 </dev/null || fail "wineboot"
 timeout 120 wineserver -w >/dev/null 2>&1
