@@ -25,7 +25,7 @@ void ParentChild(TComponent* parent, TComponent* child) {
 
 void RegisterFrameworkClasses() {
     RegisterClasses({&TControl::StaticClass(), &TWinControl::StaticClass(), &TGraphicControl::StaticClass(),
-                     &TForm::StaticClass(), &TLabel::StaticClass(), &TButton::StaticClass(),
+                     &TForm::StaticClass(), &TLabel::StaticClass(), &TButton::StaticClass(), &TCheckBox::StaticClass(),
                      &TBitBtn::StaticClass(), &TEdit::StaticClass(), &TMemo::StaticClass(),
                      &TGroupBox::StaticClass(), &TScrollBar::StaticClass(), &TRadioGroup::StaticClass(),
                      &TPanel::StaticClass(), &TBevel::StaticClass(), &TImage::StaticClass(),

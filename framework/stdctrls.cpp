@@ -88,6 +88,28 @@ void TButton::Click() {
 }
 
 // ---------------------------------------------------------------------------------------
+// TCheckBox
+
+ZARN_DEFINE_CLASS(TCheckBox, TButtonControl, [](TClassBuilder<TCheckBox>& b) {
+    b.Bool("Checked", &TCheckBox::Checked, &TCheckBox::SetChecked)
+        .Enum("Alignment", kAlignmentNames, &TCheckBox::Alignment, &TCheckBox::SetAlignment)
+        .Creatable();
+})
+
+TCheckBox::TCheckBox(TComponent* owner) : TButtonControl(owner) { SetBounds(0, 0, 97, 17); }
+
+void TCheckBox::SetChecked(bool c) {
+    if (c == checked_) return;
+    checked_ = c;
+    Changed(TControlChange::Value);
+}
+
+void TCheckBox::Click() {
+    SetChecked(!checked_);
+    TButtonControl::Click();
+}
+
+// ---------------------------------------------------------------------------------------
 // TCustomEdit, TEdit
 
 ZARN_DEFINE_CLASS(TCustomEdit, TWinControl, [](TClassBuilder<TCustomEdit>& b) {

@@ -1,4 +1,5 @@
-// Standard controls: label, button, edit, memo, group box, scroll bar, radio group.
+// Standard controls: label, button, check box, edit, memo, group box, scroll bar, radio
+// group.
 #pragma once
 #include <memory>
 #include <string>
@@ -62,6 +63,23 @@ private:
     bool default_ = false;
     bool cancel_ = false;
     TModalResult modalResult_ = mrNone;
+};
+
+// A check box: a box and its caption. A click (mouse, Space, a script's click) toggles
+// Checked and then fires OnClick; setting Checked from the program fires nothing.
+class TCheckBox : public TButtonControl {
+    ZARN_CLASS(TCheckBox, TButtonControl)
+public:
+    explicit TCheckBox(TComponent* owner);
+    bool Checked() const { return checked_; }
+    void SetChecked(bool c);
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment a) { alignment_ = a; }
+    void Click() override;
+
+private:
+    bool checked_ = false;
+    TAlignment alignment_ = TAlignment::taRightJustify;
 };
 
 enum class TEditCharCase : std::uint8_t { ecNormal, ecUpperCase, ecLowerCase };

@@ -115,8 +115,15 @@ void TMainInstall::AddToRestartList(const std::string& text, int kind) {
         items.push_back({kind, text, {}, false});
     }
     if (!store_.Assigned()) {
+        // An earlier run of this installation before the restart left a list of its own:
+        // this run's items join it.
+        TRestartListStore earlier;
+        std::vector<TRestartItem> waiting = LoadRestartList(productName_, earlier);
+        restartCopy_ = !earlier.program.empty() && platform::FileExists(earlier.program) ? earlier.program
+                                                                                          : CopyRestartProgram();
+        restartList_.insert(restartList_.begin(), waiting.begin(), waiting.end());
+        if (earlier.Assigned()) store_ = earlier;
         store_.product = productName_;
-        restartCopy_ = CopyRestartProgram();
     }
     restartList_.insert(restartList_.end(), items.begin(), items.end());
     SaveRestartList(store_, restartCopy_, restartList_);

@@ -79,14 +79,40 @@ bool ReadBatch(const std::string& path, TBatchExchange& out) {
     return !out.temp.empty() && !out.target.empty();
 }
 
+// The long form of an existing path given in short (8.3) names, component by component
+// (what GetLongPathName does, which the Windows 95 family lacks); the path itself where
+// a component is not found.
+std::string LongPathOf(const std::string& path) {
+    const std::size_t root = path.size() > 2 && path[1] == ':' ? 3 : 0;
+    if (root == 0 || path.size() <= root) return path;
+    std::string result = path.substr(0, root);
+    std::size_t at = root;
+    while (at < path.size()) {
+        std::size_t end = path.find('\\', at);
+        if (end == std::string::npos) end = path.size();
+        const std::string part = path.substr(at, end - at);
+        std::vector<platform::FindData> found;
+        if (part.empty() || part.find_first_of("*?") != std::string::npos ||
+            !platform::FindFiles(result + part, found) || found.size() != 1)
+            return path;
+        result += found[0].name;
+        if (end < path.size()) result += "\\";
+        at = end + 1;
+    }
+    return result;
+}
+
 // Carries out the batch's exchange unless it has been done. False while the target is
-// still in use.
+// still in use. The batch names the files by their short names: after its "erase" the
+// short name of the target no longer exists, and its "move" would give the new file
+// that short name as its only one; the exchange here keeps the long name.
 bool DoBatchExchange(const std::string& batch) {
     TBatchExchange x;
     if (!ReadBatch(batch, x)) return true;  // nothing left that we can do
     if (!platform::FileExists(x.temp)) return true;  // the batch has run
-    if (platform::FileExists(x.target) && !platform::DeleteFile(x.target)) return false;
-    return platform::MoveFileEx(x.temp, x.target, platform::MoveFileReplaceExisting);
+    const std::string target = platform::FileExists(x.target) ? LongPathOf(x.target) : x.target;
+    if (platform::FileExists(target) && !platform::DeleteFile(target)) return false;
+    return platform::MoveFileEx(x.temp, target, platform::MoveFileReplaceExisting);
 }
 
 bool IsBatchFile(const std::string& path) {
@@ -156,6 +182,14 @@ std::vector<TRestartItem> LoadRestartList(const std::string& product, TRestartLi
         KeyHandle key;
         if (platform::RegOpenKey(root, ListKey(product), platform::KeyRead, key.receive()) != 0) continue;
         store.root = root;
+        KeyHandle runOnce;
+        std::string command;
+        if (platform::RegOpenKey(root, RunOnceKey, platform::KeyRead, runOnce.receive()) == 0 &&
+            platform::RegGetString(runOnce.get(), RestartRunOnceName(product), command) == 0 && command.size() > 2 &&
+            command[0] == '"') {
+            const std::size_t close = command.find('"', 1);
+            if (close != std::string::npos) store.program = command.substr(1, close - 1);
+        }
         // Items are numbered from 1; a gap ends nothing, the values are enumerated.
         std::vector<std::pair<long long, TRestartItem>> numbered;
         std::string name;

@@ -29,6 +29,8 @@ struct TRestartItem {
 struct TRestartListStore {
     platform::HKEY root = 0;
     std::string product;
+    // The restart program the RunOnce entry starts (filled in by LoadRestartList).
+    std::string program;
     bool Assigned() const { return root != 0; }
 };
 

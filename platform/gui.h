@@ -14,12 +14,12 @@ using Image = void*;
 using TimerId = std::uintptr_t;
 
 enum class Kind : std::uint8_t {
-    Button, Label, LabelNoWrap, Edit, Memo, GroupBox, Progress, ScrollBar, Panel, LineHorz, LineVert, Frame, Image
+    Button, CheckBox, Label, LabelNoWrap, Edit, Memo, GroupBox, Progress, ScrollBar, Panel, LineHorz, LineVert, Frame, Image
 };
 
 // Where native events go. `control` is the window the event concerns.
 struct Events {
-    void (*clicked)(void* ctx, Window control) = nullptr;   // a button was pressed
+    void (*clicked)(void* ctx, Window control) = nullptr;   // a button or check box was pressed
     void (*changed)(void* ctx, Window control) = nullptr;   // an edit's text changed
     void (*closeRequested)(void* ctx, Window form) = nullptr;
     void (*key)(void* ctx, Window form, const char* name) = nullptr;  // "Enter", "Escape"
@@ -58,6 +58,7 @@ void SetBounds(Window w, int x, int y, int width, int height);
 void Show(Window w, bool visible);
 void Enable(Window w, bool enabled);
 void SetDefaultButton(Window button, bool isDefault);
+void SetChecked(Window checkBox, bool checked);
 void SetPanelBorder(Window panel, int outer, int inner);  // 0 none, 1 lowered, 2 raised
 void SetRange(Window w, int min, int max, int position);  // progress bar or scroll bar
 void BringToTop(Window w);

@@ -78,6 +78,18 @@ bool THeadlessBackend::SelectItem(const std::string& name, int index) {
     return true;
 }
 
+bool THeadlessBackend::Check(const std::string& name, bool checked) {
+    auto* c = dynamic_cast<TCheckBox*>(Find(name));
+    if (!c || !c->CanReceiveInput()) return false;
+    if (c->Checked() == checked) return true;
+    return Click(c);
+}
+
+bool THeadlessBackend::Checked(const std::string& name) const {
+    auto* c = dynamic_cast<TCheckBox*>(Find(name));
+    return c && c->Checked();
+}
+
 bool THeadlessBackend::CloseCommand(TForm* form) {
     log_.push_back("close " + (form ? form->Name() : std::string("?")));
     if (ui::CloseCommand(form)) return true;

@@ -57,6 +57,10 @@ public:
     bool Key(const std::string& key);
     // Selects an item of a radio group.
     bool SelectItem(const std::string& radioGroupName, int index);
+    // Ticks or clears a check box as a click does (nothing when it already is so).
+    bool Check(const std::string& checkBoxName, bool checked);
+    // Whether the check box is ticked (false when there is none of that name).
+    bool Checked(const std::string& checkBoxName) const;
     // The window's close command (needs the system menu among the border icons).
     bool CloseCommand(TForm* form);
     bool CloseCommand(const std::string& formName);

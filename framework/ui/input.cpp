@@ -82,6 +82,7 @@ bool PressKey(const std::string& key) {
     TWinControl* focused = f->ActiveControl();
     if (focused && !focused->CanReceiveInput()) focused = nullptr;
     auto* focusedButton = dynamic_cast<TButton*>(focused);
+    auto* focusedCheck = dynamic_cast<TCheckBox*>(focused);
     auto* focusedEdit = dynamic_cast<TCustomEdit*>(focused);
     if (SameText(key, "Enter")) {
         TButton* b = focusedButton ? focusedButton : f->DefaultButton();
@@ -99,6 +100,7 @@ bool PressKey(const std::string& key) {
     }
     if (SameText(key, "Space") || key == " ") {
         if (focusedButton) return ClickControl(focusedButton);
+        if (focusedCheck) return ClickControl(focusedCheck);
         if (focusedEdit) {
             bool ok = false;
             DispatchInput([&] { ok = focusedEdit->TypeChar(' '); });

@@ -16,7 +16,7 @@ TControl* FindControl(const std::string& nameOrCaption);
 // Clicks the control as a user would (false when it cannot take input).
 bool ClickControl(TControl* control);
 // A key to the active form: "Enter" (focused or default button), "Escape" (cancel
-// button), "Tab", "Shift+Tab", "Space" (focused button), "Backspace" (focused edit),
+// button), "Tab", "Shift+Tab", "Space" (focused button or check box), "Backspace" (focused edit),
 // "Alt+<letter>" (accelerator), or one printable character (typed into a focused edit,
 // else an accelerator). False when the key does nothing.
 bool PressKey(const std::string& key);

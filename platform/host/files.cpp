@@ -870,6 +870,8 @@ bool GetDiskFreeSpace(const std::string& path, std::uint64_t& freeBytes, std::ui
     if (::statvfs(host.c_str(), &vs) != 0) return FailErrno(host);
     freeBytes = std::uint64_t(vs.f_bavail) * vs.f_frsize;
     totalBytes = std::uint64_t(vs.f_blocks) * vs.f_frsize;
+    // A disk that tests fill up has only what still fits.
+    if (Faults().diskLeft) freeBytes = std::min(freeBytes, *Faults().diskLeft);
     SetLastError(0);
     return true;
 }
@@ -961,6 +963,12 @@ bool FindFiles(const std::string& pattern, std::vector<FindData>& out) {
 namespace platform::host {
 
 void ResetFileControls() { Faults() = FileFaults{}; }
+
+void EndEveryProcess() {
+    Faults().held.clear();
+    for (auto& [h, f] : Handles()) ::close(f.fd);
+    Handles().clear();
+}
 
 }  // namespace platform::host
 

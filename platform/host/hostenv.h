@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/casefold.h"
@@ -70,6 +71,24 @@ std::string RegistryLoadError(HKEY root);
 // Test hook called during a hive save: stage 0 after the temporary file is written,
 // stage 1 before the rename. Returning false makes that stage fail.
 void SetRegistrySaveHook(std::function<bool(int stage)> hook);
+
+// ---- Processes ---------------------------------------------------------------------
+// Splits a command line as Windows programs do (CommandLineToArgv rules); the first
+// element is the program as named (quotes removed).
+std::vector<std::string> SplitCommandLine(const std::string& commandLine);
+// Starts a command line as WinExec does (a host executable, or a PE image through wine)
+// and, with `wait`, returns only when the program has ended. WinExec's result codes.
+UINT StartProgram(const std::string& commandLine, bool wait);
+// Every other process has ended (a restart): files held in use are released and every
+// open handle of this process is closed, so no sharing state is left.
+void EndEveryProcess();
+
+// ---- Profiles ----------------------------------------------------------------------
+// Every key=value line of a section in file order, duplicates included (Windows 95's
+// WININIT.INI [Rename] may name NUL several times); keys and values trimmed, comment
+// lines skipped. Empty when the file or the section is missing.
+std::vector<std::pair<std::string, std::string>> ProfileSectionEntries(const std::string& section,
+                                                                       const std::string& fileName);
 
 // ---- Other host services -----------------------------------------------------------
 bool ProgramManagerAvailable();

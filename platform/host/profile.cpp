@@ -167,3 +167,24 @@ std::vector<std::string> GetPrivateProfileSectionKeys(const std::string& section
 }
 
 }  // namespace platform
+
+namespace platform::host {
+
+std::vector<std::pair<std::string, std::string>> ProfileSectionEntries(const std::string& section,
+                                                                       const std::string& fileName) {
+    std::vector<std::pair<std::string, std::string>> entries;
+    auto lines = ReadLines(ProfilePath(fileName));
+    if (!lines) return entries;
+    std::size_t begin, end;
+    FindSection(*lines, section, begin, end);
+    if (begin == std::string::npos) return entries;
+    for (std::size_t i = begin + 1; i < end; ++i) {
+        auto k = KeyName((*lines)[i]);
+        if (!k) continue;
+        std::string t = Trim((*lines)[i]);
+        entries.emplace_back(*k, Trim(t.substr(t.find('=') + 1)));
+    }
+    return entries;
+}
+
+}  // namespace platform::host

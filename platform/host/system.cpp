@@ -91,6 +91,8 @@ std::string FindOnPath(const std::string& name) {
 // Splits a command line as Windows programs do (CommandLineToArgv rules): blanks separate
 // arguments; quotes group; 2n backslashes before a quote give n backslashes, 2n+1 give n
 // and a literal quote. The program token itself ends at the closing quote.
+}  // namespace
+
 std::vector<std::string> SplitCommandLine(const std::string& cmd) {
     std::vector<std::string> out;
     std::size_t i = 0;
@@ -145,6 +147,8 @@ std::vector<std::string> SplitCommandLine(const std::string& cmd) {
     return out;
 }
 
+namespace {
+
 bool HasExtension(const std::string& name) {
     auto slash = name.find_last_of("\\/:");
     auto dot = name.find_last_of('.');
@@ -193,10 +197,14 @@ bool ResolveProgram(const std::string& prog, std::string& host, UINT& error) {
     return false;
 }
 
-// Starts argv detached (double fork, so no zombie is left and nothing waits for it) in
-// folder `cwd`, with WINEPREFIX set when `winePrefix` is given. Returns 0 on success or
-// the errno of the failed exec.
-int Spawn(const std::vector<std::string>& argv, const std::string& cwd, const std::string& winePrefix) {
+// Starts argv in folder `cwd`, with WINEPREFIX set when `winePrefix` is given and
+// ZARN_WINDOWS_ROOT naming this Windows' root, so that a host program sees the same
+// Windows. Without `wait` the program runs detached (double fork, so no zombie is left
+// and nothing waits for it); with it, Spawn returns when the program has ended. Returns
+// 0 on success or the errno of the failed exec.
+int Spawn(const std::vector<std::string>& argv, const std::string& cwd, const std::string& winePrefix,
+          bool wait = false) {
+    const std::string root = RootFolder();
     int pipefd[2];
     if (::pipe2(pipefd, O_CLOEXEC) != 0) return errno;
     pid_t child = ::fork();
@@ -209,10 +217,13 @@ int Spawn(const std::vector<std::string>& argv, const std::string& cwd, const st
     if (child == 0) {
         ::close(pipefd[0]);
         ::setsid();
-        pid_t grand = ::fork();
-        if (grand != 0) ::_exit(grand < 0 ? 1 : 0);
+        if (!wait) {
+            pid_t grand = ::fork();
+            if (grand != 0) ::_exit(grand < 0 ? 1 : 0);
+        }
         ::signal(SIGXFSZ, SIG_DFL);
         if (!winePrefix.empty()) ::setenv("WINEPREFIX", winePrefix.c_str(), 1);
+        if (!root.empty()) ::setenv(testenv::RootVariable, root.c_str(), 1);
         if (!cwd.empty() && ::chdir(cwd.c_str()) != 0) { /* keep the inherited folder */ }
         int devnull = ::open("/dev/null", O_RDONLY);
         if (devnull >= 0) {
@@ -229,15 +240,18 @@ int Spawn(const std::vector<std::string>& argv, const std::string& cwd, const st
         ::_exit(127);
     }
     ::close(pipefd[1]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    // The pipe closes at a successful exec (close-on-exec) or brings the exec's errno.
     int e = 0;
     ssize_t n;
     do {
         n = ::read(pipefd[0], &e, sizeof e);
     } while (n < 0 && errno == EINTR);
     ::close(pipefd[0]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
     if (n == sizeof e) return e ? e : ENOEXEC;
+    if (wait) return 0;  // the program ran; its exit code is its own business
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return EAGAIN;
     return 0;
 }
@@ -401,7 +415,11 @@ UINT WinExecFailure(UINT result) {
 
 }  // namespace
 
-UINT WinExec(const std::string& commandLine, UINT showCommand) {
+}  // namespace platform
+
+namespace platform::host {
+
+UINT StartProgram(const std::string& commandLine, bool wait) {
     EnsureRoot();
     auto& c = C();
     auto args = SplitCommandLine(commandLine);
@@ -430,7 +448,7 @@ UINT WinExec(const std::string& commandLine, UINT showCommand) {
     std::string cwd;
     DWORD e;
     MapPath(GetCurrentDirectory(), cwd, e);
-    int rc = Spawn(argv, cwd, winePrefix);
+    int rc = Spawn(argv, cwd, winePrefix, wait);
     if (rc == 0) {
         c.lastCommand = commandLine;
         return 33;
@@ -439,6 +457,12 @@ UINT WinExec(const std::string& commandLine, UINT showCommand) {
     if (rc == ENOENT) return WinExecFailure(2);
     return WinExecFailure(0);
 }
+
+}  // namespace platform::host
+
+namespace platform {
+
+UINT WinExec(const std::string& commandLine, UINT showCommand) { return StartProgram(commandLine, false); }
 
 Module LoadLibrary(const std::string& path) {
     EnsureRoot();

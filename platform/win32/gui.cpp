@@ -251,6 +251,7 @@ Window CreateControl(Window parent, Kind kind, const std::string& text, int x, i
     if (tabStop) style |= WS_TABSTOP;
     switch (kind) {
         case Kind::Button: cls = "BUTTON"; style |= BS_PUSHBUTTON; break;
+        case Kind::CheckBox: cls = "BUTTON"; style |= BS_AUTOCHECKBOX; break;
         case Kind::Label: style |= SS_LEFT; break;
         case Kind::LabelNoWrap: style |= SS_LEFTNOWORDWRAP; break;
         case Kind::Edit: cls = "EDIT"; style |= ES_AUTOHSCROLL; ex |= WS_EX_CLIENTEDGE; break;
@@ -362,6 +363,10 @@ void Enable(Window w, bool enabled) {
 
 void SetDefaultButton(Window button, bool isDefault) {
     SendMessageA(static_cast<HWND>(button), BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+void SetChecked(Window checkBox, bool checked) {
+    SendMessageA(static_cast<HWND>(checkBox), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void SetPanelBorder(Window panel, int outer, int inner) {

@@ -23,5 +23,6 @@ bool SetWinExecRecordOnly(bool) { return false; }
 bool SetDiskFullAfter(std::optional<std::uint64_t>) { return false; }
 bool HoldFileInUse(const std::string&, bool) { return false; }
 bool SetDelayedMoveRefused(bool) { return false; }
+bool Restart() { return false; }
 
 }  // namespace platform::testenv

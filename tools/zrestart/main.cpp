@@ -29,12 +29,14 @@ const char* const EnglishTexts[] = {
     "1;The installation of %s could not be completed after the restart:",
     "2;The server %s could not be registered: %s",
     "3;Some files are still in use. The installation of %s will be completed at the next restart.",
+    "4;%s could not be removed: %s",
 };
 const char* const GermanTexts[] = {
     "1;Die Installation von %s konnte nach dem Neustart nicht abgeschlossen werden:",
     "2;Der Server %s konnte nicht registriert werden: %s",
     "3;Einige Dateien sind noch in Gebrauch. Die Installation von %s wird beim n\xe4" "chsten Neustart "
     "abgeschlossen.",
+    "4;%s konnte nicht entfernt werden: %s",
 };
 
 void LoadTexts(TTranslator* t) {
@@ -91,9 +93,12 @@ int main(int argc, char** argv) {
     std::string failures;
     for (const TRestartOutcome& o : outcomes) {
         if (o.retry) again.push_back(o.item);
-        if (!o.message.empty())
-            failures += "\r\n\r\n" + Format(TranslateText("The server %s could not be registered: %s"),
-                                            {o.item.path, o.message});
+        if (o.message.empty()) continue;
+        failures += "\r\n\r\n";
+        if (o.item.kind == 0)
+            failures += Format(TranslateText("The server %s could not be registered: %s"), {o.item.path, o.message});
+        else
+            failures += Format(TranslateText("%s could not be removed: %s"), {o.item.text, o.message});
     }
     int status = 0;
     if (!failures.empty()) {

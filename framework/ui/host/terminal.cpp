@@ -252,6 +252,10 @@ void TTerminalBackend::RunCommand(const std::string& line) {
         if (!g || !TryStrToInt(idx, i) || i < 0 || i >= g->Items()->Count() || !g->CanReceiveInput())
             return error("cannot select \"" + rest + "\"");
         DispatchInput([&] { g->SetItemIndex(int(i)); });
+    } else if (SameText(cmd, "check") || SameText(cmd, "uncheck")) {
+        auto* b = dynamic_cast<TCheckBox*>(FindControl(rest));
+        if (!b || !b->CanReceiveInput()) return error("cannot " + LowerCase(cmd) + " \"" + rest + "\"");
+        if (b->Checked() != SameText(cmd, "check")) ClickControl(b);
     } else if (SameText(cmd, "wait")) {
         if (rest.empty()) {
             SyncTimers();

@@ -253,6 +253,12 @@ void DrawControl(Canvas& cv, TControl* c, int ox, int oy, Rect clip) {
         cv.Text(r.x0 + std::max(1, w - 1), r.y0, close, attr);
         return;
     }
+    if (auto* cb = dynamic_cast<TCheckBox*>(c)) {
+        cv.Fill({r.x0, r.y0, r.x1, r.y0 + 1});
+        cv.Text(r.x0, r.y0, cb->Checked() ? "[x]" : "[ ]", attr);
+        cv.Caption(r.x0 + 4, r.y0, cb->Caption(), attr);
+        return;
+    }
     if (auto* memo = dynamic_cast<TMemo*>(c)) {
         cv.Fill(r);
         cv.Frame(r, attr == 'r' ? 'r' : ' ');

@@ -403,6 +403,7 @@ private:
         bool tab = c->TabStop();
         if (auto* l = dynamic_cast<TLabel*>(c)) kind = l->WordWrap() ? gui::Kind::Label : gui::Kind::LabelNoWrap;
         else if (dynamic_cast<TButton*>(c)) kind = gui::Kind::Button;
+        else if (dynamic_cast<TCheckBox*>(c)) kind = gui::Kind::CheckBox;
         else if (dynamic_cast<TMemo*>(c)) kind = gui::Kind::Memo;
         else if (dynamic_cast<TCustomEdit*>(c)) kind = gui::Kind::Edit;
         else if (dynamic_cast<TGroupBox*>(c)) kind = gui::Kind::GroupBox;
@@ -502,6 +503,7 @@ private:
     void SyncValue(TControl* c, gui::Window w) {
         if (auto* p = dynamic_cast<TProgressBar*>(c)) gui::SetRange(w, p->Min(), p->Max(), p->Position());
         if (auto* s = dynamic_cast<TScrollBar*>(c)) gui::SetRange(w, s->Min(), s->Max(), s->Position());
+        if (auto* b = dynamic_cast<TCheckBox*>(c)) gui::SetChecked(w, b->Checked());
         if (auto* g = dynamic_cast<TRadioGroup*>(c)) {
             syncing_ = true;
             gui::SetRadioChecked(w, g->ItemIndex());

@@ -8,6 +8,9 @@
 //   winpilot texts <title part>                 prints the window's child controls
 //   winpilot shellfolders                       the user's shell folders, as a desktop
 //                                               shell records them when the user logs on
+//   winpilot hold <seconds> <file>...           holds the files open without sharing, as
+//                                               a running program holds its own files,
+//                                               until killed or the time is up
 #include <windows.h>
 #include <shlobj.h>
 
@@ -92,6 +95,21 @@ int main(int argc, char** argv) {
             if (FAILED(SHGetFolderPathA(nullptr, f | CSIDL_FLAG_CREATE, nullptr, 0, path))) return 1;
             std::printf("%s\n", path);
         }
+        return 0;
+    }
+    if (argc > 3 && std::string(argv[1]) == "hold") {
+        std::vector<HANDLE> held;
+        for (int i = 3; i < argc; ++i) {
+            HANDLE h = CreateFileA(argv[i], GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            if (h == INVALID_HANDLE_VALUE) {
+                std::fprintf(stderr, "winpilot: cannot hold %s (%lu)\n", argv[i], GetLastError());
+                return 1;
+            }
+            held.push_back(h);
+        }
+        std::printf("holding\n");
+        std::fflush(stdout);
+        Sleep(DWORD(std::atof(argv[2]) * 1000));
         return 0;
     }
     if (argc < 3) {
