@@ -13,6 +13,7 @@
 #include "framework/streams.h"
 #include "installer/cmp_TMainInstall.h"
 #include "installer/cmp_TSetupDescription.h"
+#include "installer/cmp_TSetupWizard.h"
 #include "installer/routines_Package.h"
 #include "platform/testenv.h"
 #include "shell/startup.h"
@@ -23,6 +24,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     InitialiseInstallLibrary();
     RegisterInstallerClasses();
     RegisterSetupDescriptionClasses();
+    RegisterSetupWizardClasses();
     return 0;
 }
 

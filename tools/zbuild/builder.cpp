@@ -12,6 +12,7 @@
 #include "localisation/cmp_TTranslator.h"
 #include "installer/cmp_TMainInstall.h"
 #include "installer/cmp_TSetupDescription.h"
+#include "installer/cmp_TSetupWizard.h"
 #include "installer/routines_Package.h"
 #include "platform/files.h"
 #include "platform/system.h"
@@ -112,6 +113,7 @@ void InitialiseLibrary() {
     InitialiseInstallLibrary();
     RegisterInstallerClasses();
     RegisterSetupDescriptionClasses();
+    RegisterSetupWizardClasses();
 }
 
 // ---- --classes
@@ -217,6 +219,11 @@ std::vector<std::string> Lines(const std::string& text) {
         pos = end + 1;
     }
     return lines;
+}
+
+std::string Backslashed(std::string s) {
+    std::replace(s.begin(), s.end(), '/', '\\');
+    return s;
 }
 
 std::string Indent(const std::string& line) { return line.substr(0, line.find_first_not_of(" \t")); }
@@ -371,6 +378,43 @@ private:
             add.back() += ")";
         }
 
+        // A licence file becomes the licence text of the package.
+        std::map<int, std::vector<std::string>> instead;  // a line (0-based) replaced
+        for (TSetupWizard* w : ComponentsOf<TSetupWizard>(root_.get())) {
+            if (Trim(w->LicenceFile()).empty()) continue;
+            const TObjectSpan* span = nullptr;
+            for (const TObjectSpan& s : spans_)
+                if (SameText(s.name, w->Name())) span = &s;
+            int at = -1;
+            for (int i = span ? span->line : 0; span && i < span->endLine - 1 && at < 0; ++i) {
+                const std::string l = Trim(lines[i]);
+                if (l.size() > 11 && SameText(l.substr(0, 11), "LicenceFile") && Trim(l.substr(11)).rfind('=', 0) == 0)
+                    at = i;
+            }
+            if (at < 0) {
+                Error(w->Name(), "write LicenceFile = '...' on a line of its own");
+                continue;
+            }
+            std::string licence;
+            try {
+                licence = ReadText(Backslashed(w->LicenceFile()));
+            } catch (const Exception&) {
+                Error(w->Name(), "the licence file " + w->LicenceFile() + " cannot be read");
+                continue;
+            }
+            const std::string in = Indent(lines[at]);
+            auto& put = instead[at];
+            put.push_back(in + "LicenceText.Strings = (");
+            std::vector<std::string> text = Lines(licence);
+            if (!text.empty() && text.back().empty()) text.pop_back();
+            if (text.empty()) text.push_back("");
+            for (std::string t : text) {
+                if (!t.empty() && t.back() == '\r') t.pop_back();
+                put.push_back(in + "  " + Quoted(t));
+            }
+            put.back() += ")";
+        }
+
         const TObjectSpan* rootSpan = spans_.empty() ? nullptr : &spans_.front();
         if (root_->AddUninstaller() && ComponentsOf<TUninstallEXE>(root_.get()).empty() && main) {
             TFileContainer* group = nullptr;
@@ -408,7 +452,12 @@ private:
         for (std::size_t i = 0; i < lines.size(); ++i) {
             if (auto it = before.find(int(i)); it != before.end())
                 for (const std::string& l : it->second) out += l + "\n";
-            out += lines[i];
+            if (auto it = instead.find(int(i)); it != instead.end()) {
+                for (std::size_t k = 0; k < it->second.size(); ++k)
+                    out += it->second[k] + (k + 1 < it->second.size() ? "\n" : "");
+            } else {
+                out += lines[i];
+            }
             if (i + 1 < lines.size()) out += "\n";
         }
         return out;

@@ -10,6 +10,7 @@
 #include "install/routines_Destinations.h"
 #include "installer/cmp_TMainInstall.h"
 #include "installer/cmp_TSetupDescription.h"
+#include "installer/cmp_TSetupWizard.h"
 #include "installer/routines_Package.h"
 #include "localisation/cmp_TTranslator.h"
 #include "platform/files.h"
@@ -32,9 +33,6 @@ const char* const EnglishTexts[] = {
     "1;The installer is damaged or incomplete.",
     "2;This installer needs a newer version of the setup program.",
     "3;The installer's description cannot be read: %s",
-    "4;Install %s in %s?",
-    "5;%s has been installed in %s.",
-    "6;Restart Windows to complete the installation.",
     "7;The installation failed: %s",
     "8;The setup program holds no installer.",
     "9;This Windows cannot load Windows programs: their servers were installed without registering.",
@@ -43,9 +41,6 @@ const char* const GermanTexts[] = {
     "1;Das Installationsprogramm ist besch\xe4" "digt oder unvollst\xe4" "ndig.",
     "2;Dieses Installationsprogramm braucht eine neuere Version des Setup-Programms.",
     "3;Die Beschreibung des Installationsprogramms kann nicht gelesen werden: %s",
-    "4;%s in %s installieren?",
-    "5;%s wurde in %s installiert.",
-    "6;Starten Sie Windows neu, um die Installation abzuschlie\xdf" "en.",
     "7;Die Installation ist fehlgeschlagen: %s",
     "8;Das Setup-Programm enth\xe4" "lt kein Installationsprogramm.",
     "9;Dieses Windows kann keine Windows-Programme laden: ihre Server wurden installiert, ohne sich zu registrieren.",
@@ -72,6 +67,7 @@ public:
         InitialiseInstallLibrary();
         RegisterInstallerClasses();
         RegisterSetupDescriptionClasses();
+        RegisterSetupWizardClasses();
         InitApplication();
         {
             // Checked before anything else happens.
@@ -205,32 +201,19 @@ private:
             Report(Format(TranslateText("The installation failed: %s"), {e.Message()}), true);
             return ExitFailed;
         }
+        if (unregistered_)
+            Report(TranslateText("This Windows cannot load Windows programs: their servers were installed without "
+                                 "registering."),
+                   false);
         return Outcome();
     }
 
+    // The wizard, with the description's settings when it has any.
     int Interactive() {
-        const std::string product = install_->ProductName();
-        if (MessageDlg(Format(TranslateText("Install %s in %s?"), {product, install_->GetDestDir()}),
-                       TMsgDlgType::mtConfirmation, {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}) != mrYes)
-            return ExitCancelled;
-        try {
-            RunInstallation();
-        } catch (const EAIUserAbort& e) {
-            Report(e.Message(), true);
-            return ExitCancelled;
-        } catch (const EAbort&) {
-            return ExitCancelled;
-        } catch (const Exception& e) {
-            Report(Format(TranslateText("The installation failed: %s"), {e.Message()}), true);
-            return ExitFailed;
-        }
-        std::string text = Format(TranslateText("%s has been installed in %s."), {product, install_->GetDestDir()});
-        if (unregistered_)
-            text += "\r\n\r\n" + TranslateText("This Windows cannot load Windows programs: their servers were "
-                                                 "installed without registering.");
-        if (install_->RestartNeeded()) text += "\r\n\r\n" + TranslateText("Restart Windows to complete the installation.");
-        Report(text, false);
-        return Outcome();
+        TSetupWizard* settings = nullptr;
+        for (int i = 0; i < root_->ComponentCount() && !settings; ++i)
+            settings = dynamic_cast<TSetupWizard*>(root_->Components(i));
+        return RunSetupWizard(install_, settings, [this] { RunInstallation(); });
     }
 
     std::string image_;

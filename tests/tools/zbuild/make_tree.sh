@@ -17,6 +17,7 @@ find "$wine_pe" -maxdepth 1 -type f -size -200k -name '*.dll' | LC_ALL=C sort | 
 touch "$dir/tree/bin/leftover.bak"
 mkdir -p "$dir/tree/doc/scratch" && echo scratch >"$dir/tree/doc/scratch/notes.txt"
 echo "Read me first." >"$dir/readme.txt"
+printf "Zarn Tree Sample licence\r\n\r\nYou may install it; it's a test.\r\n" >"$dir/licence.txt"
 touch -d '2024-01-02 03:04:06' "$dir/readme.txt"
 cat >"$dir/tree.zis" <<'EOT'
 object Setup: TSetupDescription
@@ -32,6 +33,9 @@ object Setup: TSetupDescription
       '1;The installation failed: %s')
     lgGerman.Strings = (
       '1;Die Installation ist fehlgeschlagen: %s')
+  end
+  object Wizard: TSetupWizard
+    LicenceFile = 'licence.txt'
   end
   object Program: TInstallFileGroup
     Container = Product

@@ -105,13 +105,21 @@ bash "$here/compare_tree.sh" "$work/payload" "$work/root/drive_c/Some Folder" ||
 grep -q '"UninstallString"="C:\\\\Some Folder\\\\UNINSTALL.EXE Zarn Tree Sample"' "$work/root/zarn-machine.reg" ||
     fail "no uninstall entry"
 
-# The terminal back end, scripted: the question answered, then the final message.
+# The wizard in the terminal back end, scripted: the licence (read by zbuild from its
+# file) accepted, the default folder, installed, finished.
 rm -rf "$work/root"
 timeout 120 "$zsetup" "$work/setup.exe" >"$work/screens.txt" 2>&1 <<'SCRIPT' || fail "interactive install: $(cat "$work/screens.txt")"
-answer yes
-answer ok
+click Next >
+check LicenceAcceptBox
+dump
+click Next >
+click Next >
+click Install
+dump
+click Finish
 SCRIPT
-grep -q "has been installed in C:.Program Files" "$work/screens.txt" || fail "no final message: $(cat "$work/screens.txt")"
+grep -q "You may install it; it's a test." "$work/screens.txt" || fail "no licence text: $(cat "$work/screens.txt")"
+grep -q "Setup has finished" "$work/screens.txt" || fail "no finish page: $(cat "$work/screens.txt")"
 bash "$here/compare_tree.sh" "$work/payload" "$work/root/drive_c/Program Files/Zarn Tree Sample" || fail "the terminal install's files"
 
 # Damaged and cut short: refused, and the new Windows gets no Program Files entry.
