@@ -9,9 +9,14 @@
 #   - signed with osslsigncode (a certificate made here by openssl): verified, and it
 #     still installs.
 #
-#   setup_under_wine.sh <zbuild.exe> <work folder> [host zbuild]
+#   - the wizard pressed through by the window pilot, a screenshot of every page.
+#
+#   setup_under_wine.sh <zbuild.exe> <work folder> <winpilot.exe> <screenshot folder> [host zbuild]
 set -u
-zbuild=$1 work=$2 host_zbuild=${3:-}
+zbuild=$1 work=$2 pilot=$3 shots=$4 host_zbuild=${5:-}
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+fi
 here=$(cd "$(dirname "$0")" && pwd)
 fail() { echo "FAILED: $*"; exit 1; }
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
@@ -100,3 +105,42 @@ osslsigncode verify -CAfile "$work/cert.pem" -in "$work/signed.exe" >"$work/veri
 run "$work/signed.exe" /S '/D=C:\Signed Folder' || fail "the signed setup ended with $?"
 bash "$here/compare_tree.sh" "$work/payload" "$WINEPREFIX/drive_c/Signed Folder" || fail "the signed setup's files"
 echo "signed by osslsigncode, verified, installed"
+
+# The wizard, pressed through as a person would.
+shot() { sleep 0.5; import -window root "$shots/$1.png" 2>/dev/null && echo "screenshot $shots/$1.png"; }
+title="Setup - Zarn Tree Sample"
+press() { run "$pilot" click "$title" "$1" || { run "$pilot" texts "$title"; fail "no \"$1\" to press"; }; }
+showing() {
+    for _ in $(seq 1 150); do
+        run "$pilot" texts "$title" | grep -v hidden | grep -qF -- "$1" && return 0
+        sleep 0.2
+    done
+    run "$pilot" texts "$title"
+    fail "the wizard never showed \"$1\""
+}
+mkdir -p "$shots" && rm -f "$shots"/*.png
+(exec wine "$work/setup.exe" >"$shots/run.log" 2>&1 </dev/null) &
+setup_pid=$!
+run "$pilot" wait "$title" 60 || fail "the wizard did not appear"
+showing "Welcome to the setup of Zarn Tree Sample"
+shot 1-welcome
+press "Next >"
+showing "Licence agreement"
+shot 2-licence
+press "I accept the agreement"
+press "Next >"
+showing "Space free on C:"
+shot 3-destination
+press "Next >"
+showing "Ready to install"
+shot 4-ready
+press "Install"
+showing "Setup has finished"
+shot 5-finish
+press "Finish"
+wait "$setup_pid"
+rc=$?
+[ "$rc" -eq 0 ] || fail "the wizard's run ended with $rc"
+bash "$here/compare_tree.sh" "$work/payload" "$WINEPREFIX/drive_c/Program Files/Zarn Tree Sample" ||
+    fail "the wizard's install"
+echo "the wizard pressed through, every page in a screenshot, installed"
