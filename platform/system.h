@@ -41,6 +41,12 @@ constexpr UINT SwHide = 0;
 constexpr UINT SwShowDefault = 10;
 constexpr UINT SwShowNormal = 1;
 
+// Starts a program as WinExec does and waits until it has ended; `exitCode` receives
+// its exit code. False when it could not be started (last error set).
+bool RunAndWait(const std::string& commandLine, UINT showCommand, DWORD& exitCode);
+// The command line the process was started with (GetCommandLine): the program, as it was
+// named, and its arguments.
+std::string GetCommandLine();
 // LoadLibrary / GetProcAddress / FreeLibrary. A null module means failure (last error set).
 using Module = void*;
 Module LoadLibrary(const std::string& path);
@@ -59,6 +65,8 @@ void OleUninitialize();
 // The process's own executable as a Windows path (GetModuleFileName(0)).
 std::string GetModuleFileName();
 
+// Suspends the calling thread for `milliseconds` (Sleep).
+void Sleep(DWORD milliseconds);
 // Milliseconds since start (GetTickCount).
 DWORD GetTickCount();
 

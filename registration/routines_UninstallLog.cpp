@@ -1,6 +1,11 @@
 #include "registration/routines_UninstallLog.h"
 
+#include <algorithm>
+
 #include "framework/classes.h"
+#include "platform/files.h"
+#include "platform/handles.h"
+#include "platform/system.h"
 #include "registration/routines_RegistryWriter.h"
 
 namespace {
@@ -39,5 +44,64 @@ void AppendUninstallActiveXList(const std::string& productKey, const std::string
 void WriteUninstallProgramEntry(const std::string& productKey, const std::string& productName,
                                 const std::string& uninstallProgram) {
     WriteRegString(RootLocalMachine, productKey, "DisplayName", productName);
-    WriteRegString(RootLocalMachine, productKey, "UninstallString", uninstallProgram + " " + productName);
+    const std::string program =
+        uninstallProgram.find(' ') != std::string::npos ? "\"" + uninstallProgram + "\"" : uninstallProgram;
+    WriteRegString(RootLocalMachine, productKey, "UninstallString", program + " " + productName);
+    WriteRegString(RootLocalMachine, productKey, "QuietUninstallString", program + " " + productName + " /S");
+}
+
+namespace {
+
+void WriteRegDword(const std::string& key, const std::string& name, platform::DWORD value) {
+    platform::KeyHandle k;
+    const std::string sub = !key.empty() && key[0] == '\\' ? key.substr(1) : key;
+    if (platform::RegCreateKey(platform::HKeyLocalMachine, sub, k.receive()) != 0 ||
+        platform::RegSetDword(k.get(), name, value) != 0)
+        throw EIRCannotWriteValue("Cannot install into registry. Key: " + key + " Ident: " + name + " Value " +
+                                  IntToStr(value));
+}
+
+}  // namespace
+
+void WriteUninstallDetails(const std::string& productKey, const TUninstallDetails& d) {
+    if (!d.displayVersion.empty()) WriteRegString(RootLocalMachine, productKey, "DisplayVersion", d.displayVersion);
+    if (!d.publisher.empty()) WriteRegString(RootLocalMachine, productKey, "Publisher", d.publisher);
+    WriteRegString(RootLocalMachine, productKey, "InstallLocation", d.installLocation);
+    WriteRegString(RootLocalMachine, productKey, "DisplayIcon", d.displayIcon);
+    WriteRegDword(productKey, "EstimatedSize", platform::DWORD(d.estimatedSizeKB));
+    WriteRegDword(productKey, "NoModify", 1);
+    WriteRegDword(productKey, "NoRepair", 1);
+}
+
+unsigned long InstalledSizeKB(const std::string& productKey, const std::vector<std::string>& extraFiles) {
+    std::vector<std::string> files = extraFiles;
+    const std::string sub = !productKey.empty() && productKey[0] == '\\' ? productKey.substr(1) : productKey;
+    platform::KeyHandle product;
+    if (platform::RegOpenKey(platform::HKeyLocalMachine, sub, platform::KeyRead, product.receive()) == 0) {
+        std::string keyName;
+        for (platform::DWORD i = 0; platform::RegEnumKey(product.get(), i, keyName) == 0; ++i) {
+            const bool activeX = SameText(keyName, "ActiveX");
+            if (!activeX && !(keyName.size() >= 5 && SameText(keyName.substr(0, 5), "Files"))) continue;
+            platform::KeyHandle list;
+            if (platform::RegOpenKey(product.get(), keyName, platform::KeyRead, list.receive()) != 0) continue;
+            std::string name, data;
+            for (platform::DWORD j = 0; platform::RegEnumValue(list.get(), j, name) == 0; ++j) {
+                if (SameText(name, "Entries") || platform::RegGetString(list.get(), name, data) != 0) continue;
+                if (activeX && data.rfind(';') != std::string::npos) data.resize(data.rfind(';'));
+                files.push_back(data);
+            }
+        }
+    }
+    std::vector<std::string> seen;
+    unsigned long long bytes = 0;
+    for (const std::string& f : files) {
+        const std::string upper = platform::AnsiUpperCase(f);
+        if (std::find(seen.begin(), seen.end(), upper) != seen.end()) continue;
+        seen.push_back(upper);
+        std::vector<platform::FindData> found;
+        if (f.find_first_of("*?") == std::string::npos && platform::FindFiles(f, found) && found.size() == 1 &&
+            !(found[0].attributes & platform::FileAttributeDirectory))
+            bytes += found[0].size;
+    }
+    return static_cast<unsigned long>((bytes + 1023) / 1024);
 }

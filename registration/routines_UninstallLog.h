@@ -5,6 +5,7 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <vector>
 
 // Appends `fullPath()` as the next "File" entry of the uninstall file log below
 // `productKey`: key "Files", or the continuation keys "Files1", "Files2", ... when an
@@ -22,7 +23,27 @@ void AppendUninstallFileLog(const std::string& productKey, const std::function<s
 void AppendUninstallActiveXList(const std::string& productKey, const std::string& fullPath, bool exeStyle);
 
 // Writes the entry that names the product among removable programs: "DisplayName" =
-// `productName` and "UninstallString" = `uninstallProgram` (not quoted) + " " +
-// `productName`, both in `productKey`. A failed write raises EIRCannotWriteValue.
+// `productName`, "UninstallString" = `uninstallProgram` + " " + `productName` and
+// "QuietUninstallString" = the same + " /S", all in `productKey`. The program's path is
+// quoted when it holds a blank: unquoted, Windows would try "C:\Program.exe" first and
+// the program could not tell where its path ends. A failed write raises
+// EIRCannotWriteValue.
 void WriteUninstallProgramEntry(const std::string& productKey, const std::string& productName,
                                 const std::string& uninstallProgram);
+
+// What Windows' list of programs shows of the product beyond its name.
+struct TUninstallDetails {
+    std::string displayVersion;
+    std::string publisher;
+    std::string installLocation;
+    std::string displayIcon;
+    unsigned long estimatedSizeKB = 0;
+};
+// Writes "DisplayVersion" and "Publisher" (when not empty), "InstallLocation",
+// "DisplayIcon", "EstimatedSize" (DWORD, KB), "NoModify" and "NoRepair" (DWORD 1) into
+// `productKey`. A failed write raises EIRCannotWriteValue.
+void WriteUninstallDetails(const std::string& productKey, const TUninstallDetails& details);
+
+// The size in KB (rounded up) of the files the file log and ActiveX list below
+// `productKey` name, each counted once, plus `extraFiles`; files no longer there count 0.
+unsigned long InstalledSizeKB(const std::string& productKey, const std::vector<std::string>& extraFiles);

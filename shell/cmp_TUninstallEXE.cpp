@@ -1,5 +1,6 @@
 #include "shell/cmp_TUninstallEXE.h"
 
+#include "framework/paths.h"
 #include "registration/routines_UninstallLog.h"
 
 // Adds no published property: everything is the install file's.
@@ -10,7 +11,17 @@ TUninstallEXE::TUninstallEXE(TComponent* owner) : TInstallFile(owner) {}
 void TUninstallEXE::WriteUninstallInfo(const std::string& key) {
     if (!MainInstall)
         throw Exception("Cannot write installation information for " + Name() + " because there is no TInstall");
-    WriteUninstallProgramEntry(key, MainInstall->ProductName(), DestPath());
+    const std::string program = DestPath();
+    WriteUninstallProgramEntry(key, MainInstall->ProductName(), program);
+    TUninstallDetails details;
+    details.displayVersion = MainInstall->ProductVersion();
+    details.publisher = MainInstall->Publisher();
+    details.installLocation = RemoveTrailingBackslash(MainInstall->GetDestDir());
+    details.displayIcon = program;
+    // What the log names by now, with this program: the uninstall program comes after the
+    // product's files in an installation.
+    details.estimatedSizeKB = InstalledSizeKB(key, {program});
+    WriteUninstallDetails(key, details);
 }
 
 bool TUninstallEXE::IsUninstallProgram() const { return true; }

@@ -27,6 +27,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
 #include <map>
 #include <set>
 
@@ -312,6 +313,8 @@ Handle CreateFile(const std::string& path, DWORD access, DWORD shareMode, DWORD 
         flags |= O_TRUNC;
     }
     mode_t mode = (attributes & FileAttributeReadOnly) ? 0444 : 0666;
+    // Windows runs a program by its name alone: a new ".EXE" may be started here too.
+    if (path.size() > 4 && ::strcasecmp(path.c_str() + path.size() - 4, ".exe") == 0) mode |= (mode & 0444) >> 2;
     int fd = ::open(host.c_str(), flags, mode);
     if (fd < 0) {
         SetLastError(errno == EEXIST ? err::FileExists : ErrorFromErrno(errno, host));

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -463,6 +464,84 @@ UINT StartProgram(const std::string& commandLine, bool wait) {
 namespace platform {
 
 UINT WinExec(const std::string& commandLine, UINT showCommand) { return StartProgram(commandLine, false); }
+
+bool RunAndWait(const std::string& commandLine, UINT, DWORD& exitCode) {
+    EnsureRoot();
+    auto& c = C();
+    auto args = SplitCommandLine(commandLine);
+    if (args.empty() || args[0].empty()) return WinExecFailure(2), false;
+    if (c.winExecRecordOnly) {
+        c.lastCommand = commandLine;
+        exitCode = 0;
+        return true;
+    }
+    std::string host;
+    UINT error;
+    if (!ResolveProgram(args[0], host, error)) return WinExecFailure(error), false;
+    std::vector<std::string> argv;
+    std::string winePrefix;
+    if (IsPe(host)) {
+        std::string wine = FindOnPath("wine");
+        if (wine.empty()) return WinExecFailure(11), false;
+        argv = {wine, host};
+        if (!std::getenv("WINEPREFIX")) winePrefix = RootFolder();
+    } else if (Executable(host)) {
+        argv = {host};
+    } else {
+        return WinExecFailure(11), false;
+    }
+    argv.insert(argv.end(), args.begin() + 1, args.end());
+    std::string cwd;
+    DWORD e;
+    MapPath(GetCurrentDirectory(), cwd, e);
+    pid_t child = ::fork();
+    if (child < 0) return WinExecFailure(0), false;
+    if (child == 0) {
+        if (!winePrefix.empty()) ::setenv("WINEPREFIX", winePrefix.c_str(), 1);
+        if (!cwd.empty() && ::chdir(cwd.c_str()) != 0) { /* keep the inherited folder */ }
+        std::vector<char*> v;
+        for (auto& a : argv) v.push_back(const_cast<char*>(a.c_str()));
+        v.push_back(nullptr);
+        ::execv(v[0], v.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    c.lastCommand = commandLine;
+    exitCode = WIFEXITED(status) ? DWORD(WEXITSTATUS(status)) : DWORD(1);
+    return true;
+}
+
+void Sleep(DWORD milliseconds) {
+    timespec ts{time_t(milliseconds / 1000), long(milliseconds % 1000) * 1000000L};
+    while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+    }
+}
+
+std::string GetCommandLine() {
+    // Rebuilt from the arguments: the program as its Windows path, then each argument,
+    // quoted when it holds a blank.
+    std::string raw;
+    if (FILE* f = std::fopen("/proc/self/cmdline", "rb")) {
+        char buf[4096];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) raw.append(buf, n);
+        std::fclose(f);
+    }
+    std::vector<std::string> args;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < raw.size(); ++i)
+        if (raw[i] == 0) {
+            args.push_back(raw.substr(start, i - start));
+            start = i + 1;
+        }
+    const std::string self = GetModuleFileName();
+    std::string line = self.find(' ') != std::string::npos ? "\"" + self + "\"" : self;
+    for (std::size_t i = 1; i < args.size(); ++i)
+        line += " " + (args[i].find(' ') != std::string::npos ? "\"" + args[i] + "\"" : args[i]);
+    return line;
+}
 
 Module LoadLibrary(const std::string& path) {
     EnsureRoot();

@@ -73,6 +73,31 @@ UINT WinExec(const std::string& commandLine, UINT showCommand) {
     return ::WinExec(commandLine.c_str(), showCommand);
 }
 
+bool RunAndWait(const std::string& commandLine, UINT showCommand, DWORD& exitCode) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = static_cast<WORD>(showCommand);
+    PROCESS_INFORMATION pi{};
+    std::string line = commandLine;
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    ::CloseHandle(pi.hThread);
+    ::WaitForSingleObject(pi.hProcess, INFINITE);
+    ::DWORD code = 0;
+    const bool ok = ::GetExitCodeProcess(pi.hProcess, &code) != FALSE;
+    ::CloseHandle(pi.hProcess);
+    exitCode = static_cast<DWORD>(code);
+    return ok;
+}
+
+void Sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
+
+std::string GetCommandLine() {
+    const char* line = ::GetCommandLineA();
+    return line ? std::string(line) : std::string();
+}
+
 Module LoadLibrary(const std::string& path) {
     return reinterpret_cast<Module>(::LoadLibraryA(path.c_str()));
 }

@@ -37,6 +37,7 @@
 #undef GetVersionEx
 #undef LoadLibrary
 #undef GetModuleFileName
+#undef GetCommandLine
 #undef RegOpenKey
 #undef RegCreateKey
 #undef RegDeleteKey

@@ -89,10 +89,14 @@ TEST_F(UninstallLog, ActiveXListMarksTheStyleAndHasNoContinuation) {
     EXPECT_EQ(Read("\\ActiveX", "File3"), "<none>");
 }
 
-TEST_F(UninstallLog, UninstallProgramEntryNamesTheProgramUnquoted) {
+TEST_F(UninstallLog, UninstallProgramEntryQuotesOnlyAPathWithBlanks) {
     WriteUninstallProgramEntry(key, "Demo", "C:\\Demo\\UNINST.EXE");
     EXPECT_EQ(Read("", "DisplayName"), "Demo");
     EXPECT_EQ(Read("", "UninstallString"), "C:\\Demo\\UNINST.EXE Demo");
+    // A path with a blank is quoted: unquoted, Windows would first try C:\Program.exe.
+    WriteUninstallProgramEntry(key, "Demo Two", "C:\\Program Files\\Demo\\UNINST.EXE");
+    EXPECT_EQ(Read("", "UninstallString"), "\"C:\\Program Files\\Demo\\UNINST.EXE\" Demo Two");
+    EXPECT_EQ(Read("", "QuietUninstallString"), "\"C:\\Program Files\\Demo\\UNINST.EXE\" Demo Two /S");
 }
 
 }  // namespace

@@ -142,7 +142,11 @@ int main(int argc, char** argv) {
     // The uninstall entry and the log: each run appends the same entries in processing
     // order (the files of the group, then the links of the two link groups).
     CheckEqual(Value(ProductKey, "DisplayName"), Product, "DisplayName");
-    CheckEqual(Value(ProductKey, "UninstallString"), uninstaller + " " + Product, "UninstallString");
+    // The program's path holds blanks: it is quoted, or Windows would try C:\Program.exe.
+    CheckEqual(Value(ProductKey, "UninstallString"), "\"" + uninstaller + "\" " + Product, "UninstallString");
+    CheckEqual(Value(ProductKey, "QuietUninstallString"), "\"" + uninstaller + "\" " + Product + " /S",
+               "QuietUninstallString");
+    CheckEqual(Value(ProductKey, "InstallLocation"), dest, "InstallLocation");
     const std::string programs = GetProgramsDir() + "\\Zarn Sample";
     const std::string readmeLink = programs + "\\Read me.LNK";
     const std::string uninstallLink = programs + "\\Uninstall Zarn Sample.LNK";
