@@ -111,7 +111,7 @@ shot() { sleep 0.5; import -window root "$shots/$1.png" 2>/dev/null && echo "scr
 title="Setup - Zarn Tree Sample"
 press() { run "$pilot" click "$title" "$1" || { run "$pilot" texts "$title"; fail "no \"$1\" to press"; }; }
 showing() {
-    for _ in $(seq 1 150); do
+    for _ in $(seq 1 300); do
         run "$pilot" texts "$title" | grep -v hidden | grep -qF -- "$1" && return 0
         sleep 0.2
     done
@@ -144,3 +144,17 @@ rc=$?
 bash "$here/compare_tree.sh" "$work/payload" "$WINEPREFIX/drive_c/Program Files/Zarn Tree Sample" ||
     fail "the wizard's install"
 echo "the wizard pressed through, every page in a screenshot, installed"
+
+# The library's uninstall program, from the records the three installations left (one
+# product: the log goes on). Each installation's own UNINSTALL.EXE is in no log; the one
+# that runs removes itself.
+run "$WINEPREFIX/drive_c/Program Files/Zarn Tree Sample/UNINSTALL.EXE" "Zarn Tree Sample" /S ||
+    fail "the uninstall program ended with $?"
+timeout 60 wineserver -w >/dev/null 2>&1
+for d in "Program Files/Zarn Tree Sample" "Some Folder" "Signed Folder"; do
+    left=$(find "$WINEPREFIX/drive_c/$d" -type f ! -path "*/Some Folder/UNINSTALL.EXE" \
+        ! -path "*/Signed Folder/UNINSTALL.EXE" 2>/dev/null | head -3)
+    [ -z "$left" ] || fail "left after the uninstall: $left"
+done
+run reg query "$key" >/dev/null 2>&1 && fail "the uninstall key is still there"
+echo "the uninstall program removed all three installations and the uninstall key"
