@@ -87,6 +87,10 @@ key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zarn Tree Sample'
 entry=$(run reg query "$key")
 echo "$entry" | grep -q 'DisplayName.*REG_SZ.*Zarn Tree Sample' || fail "no DisplayName: $entry"
 echo "$entry" | grep -q 'UninstallString.*C:\\Some Folder\\UNINSTALL.EXE' || fail "no UninstallString: $entry"
+for want in 'DisplayVersion.*REG_SZ.*2\.1' 'Publisher.*REG_SZ.*Zarn' 'InstallLocation.*REG_SZ.*C:\\Some Folder' \
+    'QuietUninstallString.*/S'; do
+    echo "$entry" | grep -q "$want" || fail "no $want in the entry: $entry"
+done
 files=$(run reg query "$key\\Files")
 echo "$files" | grep -q 'bin\\' || fail "no file log: $files"
 lnk=$(echo "$files" | grep -o 'C:\\[^"]*Uninstall Zarn Tree Sample.LNK' | head -1)
