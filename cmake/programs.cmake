@@ -17,19 +17,20 @@ set(ZARN_VERSION 1.0.0.0)
 # The shipped build's folder, as seen from the posix build.
 set(ZARN_SHIPPED_DIR ${CMAKE_BINARY_DIR}/shipped)
 
-# zarn_windows_program(<target> [GUI] [DESCRIPTION text] [PRODUCT text] [COMPANY text]
-#                      [COPYRIGHT text] [ICON file])
+# zarn_windows_program(<target> [GUI] [ADMINISTRATOR] [DESCRIPTION text] [PRODUCT text]
+#                      [COMPANY text] [COPYRIGHT text] [ICON file])
 # Gives a program of the win32 build its resources: a version resource with these texts,
 # a manifest (runs as the invoking user, names the supported systems, common controls 6,
 # not DPI-aware) and the icon (default: app/setup.ico), and the terminate handler of
-# program/terminate.cpp (which keeps the C++ demangler out). GUI makes it a windowed program.
+# program/terminate.cpp (which keeps the C++ demangler out). GUI makes it a windowed program;
+# ADMINISTRATOR makes its manifest ask for administrator rights instead.
 # Every such program is listed in <build>/windows-programs.txt; in the shipped build that
 # is the list the import check reads. Does nothing on the host.
 function(zarn_windows_program target)
   if(NOT ZARN_WIN32)
     return()
   endif()
-  cmake_parse_arguments(ZP "GUI" "DESCRIPTION;PRODUCT;COMPANY;COPYRIGHT;ICON" "" ${ARGN})
+  cmake_parse_arguments(ZP "GUI;ADMINISTRATOR" "DESCRIPTION;PRODUCT;COMPANY;COPYRIGHT;ICON" "" ${ARGN})
   set(ZP_TARGET ${target})
   if(NOT ZP_DESCRIPTION)
     set(ZP_DESCRIPTION "${target}")
@@ -45,6 +46,13 @@ function(zarn_windows_program target)
   endif()
   if(NOT ZP_ICON)
     set(ZP_ICON ${CMAKE_SOURCE_DIR}/app/setup.ico)
+  endif()
+  if(ZP_ADMINISTRATOR)
+    set(ZP_EXECUTION_LEVEL requireAdministrator)
+    set(ZP_EXECUTION_COMMENT "Asks for administrator rights: it writes below HKEY_LOCAL_MACHINE and Program Files.")
+  else()
+    set(ZP_EXECUTION_LEVEL asInvoker)
+    set(ZP_EXECUTION_COMMENT "Runs as the user who started it: no elevation prompt for a program named setup.")
   endif()
   set(ZP_VERSION ${ZARN_VERSION})
   string(REPLACE "." "," ZP_VERSION_COMMAS ${ZARN_VERSION})

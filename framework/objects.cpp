@@ -227,6 +227,12 @@ const TClassInfo* FindClass(const std::string& name) {
     return it == ClassRegistry().end() ? nullptr : it->second;
 }
 
+std::vector<const TClassInfo*> RegisteredClasses() {
+    std::vector<const TClassInfo*> all;
+    for (const auto& [key, info] : ClassRegistry()) all.push_back(info);
+    return all;
+}
+
 const TClassInfo& TObject::StaticClass() {
     static const TClassInfo info = [] {
         TClassInfo i;

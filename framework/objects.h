@@ -380,6 +380,8 @@ private:
 void RegisterClass(const TClassInfo* info);
 void RegisterClasses(std::initializer_list<const TClassInfo*> infos);
 const TClassInfo* FindClass(const std::string& name);  // nullptr when unknown
+// Every registered class, ordered by name.
+std::vector<const TClassInfo*> RegisteredClasses();
 
 // ---------------------------------------------------------------------------------------
 // TObject
