@@ -89,10 +89,11 @@ void TFileHeader::ReadFileInfo(const std::string& entry) {
     if (h == platform::InvalidHandle) throw EZCCouldNotOpenFile(stored);
     platform::FileTime stamp;
     bool haveStamp = platform::GetFileTime(h, nullptr, nullptr, &stamp);
-    platform::DWORD size = platform::GetFileSize(h);
+    platform::DWORD high = 0;
+    platform::DWORD size = platform::GetFileSize(h, &high);
     platform::CloseHandle(h);
     // Sizes and archive offsets are signed 32-bit: a larger file cannot be described.
-    if (size == platform::InvalidFileSize || size > 0x7FFFFFFFu)
+    if (high != 0 || size == platform::InvalidFileSize || size > 0x7FFFFFFFu)
         throw Exception("The following file is too large to be added to an archive: " + stored);
     Record.SetFileDate(haveStamp ? ClampToStampRange(stamp) : -1);
     Record.SetFileSize(std::int32_t(size));
@@ -167,6 +168,10 @@ void TFileHeaders::LoadFromStream(TStream* stream, std::int32_t base) {
             throw EZCFHCannotReadHeaders();
         auto header = std::make_unique<TFileHeader>();
         header->ReadRecord(stream);
+        // A single-file archive is disk 0 only: other disk numbers would have the reader
+        // open the same file again and again and inflate from its first byte on.
+        if (MultiDisk == 0 && (header->Record.FirstDisk() != 0 || header->Record.LastDisk() != 0))
+            throw EZCFHCannotReadHeaders();
         earliest = position + TFileHeaderRecord::Size;
         position = std::int64_t(base) + header->Record.NextHeader();
         AddHeader(header.release());

@@ -98,8 +98,20 @@ int CompareVersions(const std::string& a, const std::string& b) {
     };
     const std::vector<std::string> pa = split(a), pb = split(b);
     const std::size_t common = std::min(pa.size(), pb.size());
+    auto digits = [](const std::string& s) {
+        return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
     for (std::size_t i = 0; i < common; ++i) {
-        int c = pa[i].compare(pb[i]);  // byte by byte, as unsigned characters
+        std::string x = pa[i], y = pb[i];
+        int c;
+        if (digits(x) && digits(y)) {
+            // Numbers of any length: without leading zeros, the longer one is larger.
+            x.erase(0, std::min(x.find_first_not_of('0'), x.size()));
+            y.erase(0, std::min(y.find_first_not_of('0'), y.size()));
+            c = x.size() != y.size() ? (x.size() > y.size() ? 1 : -1) : x.compare(y);
+        } else {
+            c = x.compare(y);  // byte by byte, as unsigned characters
+        }
         if (c > 0) return 1;
         if (c < 0) return 2;
     }
@@ -334,9 +346,14 @@ void TZarnCompress::Compress(TlzhCommand command) {
     dest_->Close();
     RunOperation([&] {
         OpenFile archive;
+        bool written = false;
+        // The table in memory now differs from the file, whether the add ends well or not;
+        // after a stopped or failed add it does not describe the archive either.
         Finally cleanup([&] {
             archive.Close();
             filesToProcess_->Clear();
+            headersLoaded_ = false;
+            if (!written) headerSource_.clear();
         });
         ForceDirectories(ExtractFilePath(compressedFile_));
         const bool append = command == TlzhCommand::lzcOnlyAdd && platform::FileExists(compressedFile_);
@@ -364,7 +381,7 @@ void TZarnCompress::Compress(TlzhCommand command) {
             TFileHeader* header = fileHeaders_->GetFileHeaders(i);
             if (!header->InArchive) AddOne(header, archive);
         }
-        headersLoaded_ = false;
+        written = true;
     });
 }
 

@@ -21,7 +21,8 @@ set(ZARN_SHIPPED_DIR ${CMAKE_BINARY_DIR}/shipped)
 #                      [COMPANY text] [COPYRIGHT text] [ICON file])
 # Gives a program of the win32 build its resources: a version resource with these texts,
 # a manifest (runs as the invoking user, names the supported systems, common controls 6,
-# not DPI-aware) and the icon (default: app/setup.ico). GUI makes it a windowed program;
+# not DPI-aware) and the icon (default: app/setup.ico), and the terminate handler of
+# program/terminate.cpp (which keeps the C++ demangler out). GUI makes it a windowed program;
 # ADMINISTRATOR makes its manifest ask for administrator rights instead.
 # Every such program is listed in <build>/windows-programs.txt; in the shipped build that
 # is the list the import check reads. Does nothing on the host.
@@ -61,7 +62,7 @@ function(zarn_windows_program target)
   configure_file(${ZARN_PROGRAM_TEMPLATES}/program.manifest.in ${ZP_MANIFEST} @ONLY)
   configure_file(${ZARN_PROGRAM_TEMPLATES}/program.rc.in ${rc} @ONLY)
   set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${ZP_MANIFEST};${ZP_ICON}")
-  target_sources(${target} PRIVATE ${rc})
+  target_sources(${target} PRIVATE ${rc} ${ZARN_PROGRAM_TEMPLATES}/terminate.cpp)
   if(ZP_GUI)
     set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
   endif()

@@ -157,6 +157,8 @@ void TComponent::RemoveFreeNotification(TComponent* c) {
     c->freeNotifies_.erase(std::remove(c->freeNotifies_.begin(), c->freeNotifies_.end(), this), c->freeNotifies_.end());
 }
 
+ZARN_DEFINE_CLASS(TList, TObject, [](auto&) {})
+
 // ---------------------------------------------------------------------------------------
 // TStrings
 

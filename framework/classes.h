@@ -136,6 +136,22 @@ private:
     int updateCount_ = 0;
 };
 
+// A list of object references it does not own.
+class TList : public TObject {
+    ZARN_CLASS(TList, TObject)
+public:
+    int Count() const { return int(items_.size()); }
+    TObject* Items(int index) const { return items_.at(std::size_t(index)); }
+    int Add(TObject* item) {
+        items_.push_back(item);
+        return Count() - 1;
+    }
+    void Clear() { items_.clear(); }
+
+private:
+    std::vector<TObject*> items_;
+};
+
 enum class TDuplicates : std::uint8_t { dupIgnore, dupAccept, dupError };
 
 class TStringList : public TStrings {

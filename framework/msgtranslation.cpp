@@ -6,6 +6,6 @@ TMessageTranslator messageTranslator = nullptr;
 
 void SetMessageTranslator(TMessageTranslator translator) { messageTranslator = translator; }
 
-std::string TranslateMessage(const std::string& message) {
+std::string TranslateText(const std::string& message) {
     return messageTranslator ? messageTranslator(message) : message;
 }

@@ -7,4 +7,4 @@
 using TMessageTranslator = std::string (*)(const std::string& message);
 void SetMessageTranslator(TMessageTranslator translator);
 // The message in the current language, or `message` itself without a translator.
-std::string TranslateMessage(const std::string& message);
+std::string TranslateText(const std::string& message);

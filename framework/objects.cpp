@@ -177,6 +177,38 @@ const TFieldInfo* TClassInfo::FindField(const std::string& fieldName) const {
     return nullptr;
 }
 
+TPropInfo& TClassInfo::AddProperty(const char* propName, TPropKind kind) {
+    TPropInfo& p = props.emplace_back();
+    p.name = propName;
+    p.kind = kind;
+    return p;
+}
+
+TPropInfo& TClassInfo::AddProperty(const char* propName, TPropKind kind, std::initializer_list<const char*> names) {
+    TPropInfo& p = AddProperty(propName, kind);
+    p.enumNames.assign(names.begin(), names.end());
+    return p;
+}
+
+TPropInfo& TClassInfo::AddProperty(const char* propName, TPropKind kind, const std::vector<std::string>& names) {
+    TPropInfo& p = AddProperty(propName, kind);
+    p.enumNames = names;
+    return p;
+}
+
+TMethodInfo& TClassInfo::AddMethod(const char* methodName, std::type_index signature) {
+    TMethodInfo& m = methods.emplace_back();
+    m.name = methodName;
+    m.signature = signature;
+    return m;
+}
+
+TFieldInfo& TClassInfo::AddField(const char* fieldName) {
+    TFieldInfo& f = fields.emplace_back();
+    f.name = fieldName;
+    return f;
+}
+
 namespace {
 std::map<std::string, const TClassInfo*>& ClassRegistry() {
     static std::map<std::string, const TClassInfo*> registry;

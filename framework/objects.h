@@ -8,7 +8,9 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <new>
 #include <string>
+#include <type_traits>
 #include <typeindex>
 #include <variant>
 #include <vector>
@@ -135,35 +137,66 @@ enum class TPropKind : std::uint8_t {
     Binary,     // { hex } data
 };
 
+// A function held by class metadata: a plain function and the few bytes it was made
+// from (a member pointer), copied as bytes. std::function would give each of the
+// several hundred accessors a manager and an out-of-line copy, move and destruction in
+// every program; these need none. Takes any trivially copyable callable of up to two
+// pointers' size (every lambda of TClassBuilder, and captureless ones).
+template <typename Sig>
+class TMetaFunction;
+template <typename R, typename... A>
+class TMetaFunction<R(A...)> {
+public:
+    TMetaFunction() = default;
+    TMetaFunction(std::nullptr_t) {}
+    template <typename F, typename = std::enable_if_t<!std::is_same_v<std::decay_t<F>, TMetaFunction> &&
+                                                      !std::is_same_v<std::decay_t<F>, std::nullptr_t>>>
+    TMetaFunction(F f) {
+        static_assert(sizeof(F) <= sizeof(data_) && alignof(F) <= alignof(void*) &&
+                          std::is_trivially_copyable_v<F> && std::is_trivially_destructible_v<F>,
+                      "a metadata function holds at most two pointers' worth of plain data");
+        ::new (static_cast<void*>(data_)) F(f);
+        call_ = [](const void* data, A... a) -> R {
+            return (*std::launder(static_cast<const F*>(data)))(std::forward<A>(a)...);
+        };
+    }
+    explicit operator bool() const { return call_ != nullptr; }
+    R operator()(A... a) const { return call_(data_, std::forward<A>(a)...); }
+
+private:
+    alignas(void*) unsigned char data_[2 * sizeof(void*)] = {};
+    R (*call_)(const void*, A...) = nullptr;
+};
+
 // One published method of a class: binding it to an instance yields a std::function of
 // the method's signature, held in a std::any.
 struct TMethodInfo {
     std::string name;
     std::type_index signature = typeid(void);
-    std::function<std::any(TObject* self)> bind;
+    TMetaFunction<std::any(TObject* self)> bind;
 };
 
 // One published field of a form class: a pointer to a component that the form
 // description creates under the same name. `set` fails (false) on a class mismatch.
 struct TFieldInfo {
     std::string name;
-    std::function<bool(TObject* root, TComponent* value)> set;
+    TMetaFunction<bool(TObject* root, TComponent* value)> set;
 };
 
 struct TPropInfo {
     std::string name;
     TPropKind kind = TPropKind::Integer;
     std::vector<std::string> enumNames;  // Enum and Set
-    std::function<void(TObject*, long long)> setInt;        // Integer, Boolean, Enum, Set (bits)
-    std::function<long long(TObject*)> getInt;
-    std::function<void(TObject*, const std::string&)> setStr;  // String
-    std::function<std::string(TObject*)> getStr;
-    std::function<void(TObject*, double)> setFloat;
-    std::function<TObject*(TObject*)> getObject;            // Object
-    std::function<void(TObject*, TComponent*)> setComponent;  // Component
+    TMetaFunction<void(TObject*, long long)> setInt;        // Integer, Boolean, Enum, Set (bits)
+    TMetaFunction<long long(TObject*)> getInt;
+    TMetaFunction<void(TObject*, const std::string&)> setStr;  // String
+    TMetaFunction<std::string(TObject*)> getStr;
+    TMetaFunction<void(TObject*, double)> setFloat;
+    TMetaFunction<TObject*(TObject*)> getObject;            // Object
+    TMetaFunction<void(TObject*, TComponent*)> setComponent;  // Component
     std::type_index eventSignature = typeid(void);            // Event
-    std::function<void(TObject*, const std::any&)> setEvent;  // receives std::function<Sig>
-    std::function<void(TObject*, const std::vector<std::uint8_t>&)> setBinary;  // Binary
+    TMetaFunction<void(TObject*, const std::any&)> setEvent;  // receives std::function<Sig>
+    TMetaFunction<void(TObject*, const std::vector<std::uint8_t>&)> setBinary;  // Binary
     const TClassInfo* componentClass = nullptr;  // Component: the class a reference must be
     // Component: the setter's parameter class, asked on first use, so that a class can
     // refer to itself (Ref with a null refClass inside its own metadata).
@@ -175,7 +208,7 @@ struct TPropInfo {
 struct TClassInfo {
     std::string name;
     const TClassInfo* parent = nullptr;
-    std::function<TComponent*(TComponent* owner)> create;  // components only
+    TMetaFunction<TComponent*(TComponent* owner)> create;  // components only
     std::vector<TPropInfo> props;
     std::vector<TMethodInfo> methods;
     std::vector<TFieldInfo> fields;
@@ -185,6 +218,14 @@ struct TClassInfo {
     const TPropInfo* FindProperty(const std::string& propName) const;
     const TMethodInfo* FindMethod(const std::string& methodName) const;
     const TFieldInfo* FindField(const std::string& fieldName) const;
+
+    // A new property, method or field of this class with that name (for TClassBuilder:
+    // one out-of-line step, so that each published name costs its caller little).
+    TPropInfo& AddProperty(const char* propName, TPropKind kind);
+    TPropInfo& AddProperty(const char* propName, TPropKind kind, std::initializer_list<const char*> names);
+    TPropInfo& AddProperty(const char* propName, TPropKind kind, const std::vector<std::string>& names);
+    TMethodInfo& AddMethod(const char* methodName, std::type_index signature);
+    TFieldInfo& AddField(const char* fieldName);
 };
 
 // Builder handed to a class's metadata definition.
@@ -195,137 +236,97 @@ public:
     TClassInfo& Info() { return info_; }
 
     template <typename V>
-    TClassBuilder& Int(const std::string& name, V (C::*get)() const, void (C::*set)(V)) {
-        TPropInfo p;
-        p.name = name;
-        p.kind = TPropKind::Integer;
+    TClassBuilder& Int(const char* name, V (C::*get)() const, void (C::*set)(V)) {
+        TPropInfo& p = info_.AddProperty(name, TPropKind::Integer);
         p.getInt = [get](TObject* o) { return (long long)(static_cast<C*>(o)->*get)(); };
         p.setInt = [set](TObject* o, long long v) { (static_cast<C*>(o)->*set)(V(v)); };
-        info_.props.push_back(std::move(p));
         return *this;
     }
-    TClassBuilder& Bool(const std::string& name, bool (C::*get)() const, void (C::*set)(bool)) {
-        TPropInfo p;
-        p.name = name;
-        p.kind = TPropKind::Boolean;
+    TClassBuilder& Bool(const char* name, bool (C::*get)() const, void (C::*set)(bool)) {
+        TPropInfo& p = info_.AddProperty(name, TPropKind::Boolean);
         p.getInt = [get](TObject* o) { return (long long)(static_cast<C*>(o)->*get)(); };
         p.setInt = [set](TObject* o, long long v) { (static_cast<C*>(o)->*set)(v != 0); };
-        info_.props.push_back(std::move(p));
         return *this;
     }
     template <typename E>
-    TClassBuilder& Enum(const std::string& name, std::vector<std::string> names, E (C::*get)() const,
+    TClassBuilder& Enum(const char* name, std::initializer_list<const char*> names, E (C::*get)() const,
                         void (C::*set)(E)) {
-        TPropInfo p;
-        p.name = name;
-        p.kind = TPropKind::Enum;
-        p.enumNames = std::move(names);
-        p.getInt = [get](TObject* o) { return (long long)(static_cast<C*>(o)->*get)(); };
-        p.setInt = [set](TObject* o, long long v) { (static_cast<C*>(o)->*set)(E(v)); };
-        info_.props.push_back(std::move(p));
-        return *this;
+        return SetEnumAccessors(info_.AddProperty(name, TPropKind::Enum, names), get, set);
     }
     template <typename E>
-    TClassBuilder& Set(const std::string& name, std::vector<std::string> names, TSet<E> (C::*get)() const,
-                       void (C::*set)(TSet<E>)) {
-        TPropInfo p;
-        p.name = name;
-        p.kind = TPropKind::Set;
-        p.enumNames = std::move(names);
-        p.getInt = [get](TObject* o) { return (long long)(static_cast<C*>(o)->*get)().Bits(); };
-        p.setInt = [set](TObject* o, long long v) {
-            (static_cast<C*>(o)->*set)(TSet<E>::FromBits(std::uint64_t(v)));
-        };
-        info_.props.push_back(std::move(p));
-        return *this;
+    TClassBuilder& Enum(const char* name, const std::vector<std::string>& names, E (C::*get)() const,
+                        void (C::*set)(E)) {
+        return SetEnumAccessors(info_.AddProperty(name, TPropKind::Enum, names), get, set);
     }
-    TClassBuilder& Str(const std::string& name, std::string (C::*get)() const,
-                       void (C::*set)(const std::string&)) {
-        TPropInfo p;
-        p.name = name;
-        p.kind = TPropKind::String;
+    template <typename E>
+    TClassBuilder& Set(const char* name, std::initializer_list<const char*> names, TSet<E> (C::*get)() const,
+                       void (C::*set)(TSet<E>)) {
+        return SetSetAccessors(info_.AddProperty(name, TPropKind::Set, names), get, set);
+    }
+    template <typename E>
+    TClassBuilder& Set(const char* name, const std::vector<std::string>& names, TSet<E> (C::*get)() const,
+                       void (C::*set)(TSet<E>)) {
+        return SetSetAccessors(info_.AddProperty(name, TPropKind::Set, names), get, set);
+    }
+    TClassBuilder& Str(const char* name, std::string (C::*get)() const, void (C::*set)(const std::string&)) {
+        TPropInfo& p = info_.AddProperty(name, TPropKind::String);
         p.getStr = [get](TObject* o) { return (static_cast<C*>(o)->*get)(); };
         p.setStr = [set](TObject* o, const std::string& v) { (static_cast<C*>(o)->*set)(v); };
-        info_.props.push_back(std::move(p));
         return *this;
     }
-    TClassBuilder& Float(const std::string& name, void (C::*set)(double)) {
-        TPropInfo p;
-        p.name = name;
-        p.kind = TPropKind::Float;
+    TClassBuilder& Float(const char* name, void (C::*set)(double)) {
+        TPropInfo& p = info_.AddProperty(name, TPropKind::Float);
         p.setFloat = [set](TObject* o, double v) { (static_cast<C*>(o)->*set)(v); };
-        info_.props.push_back(std::move(p));
         return *this;
     }
     // An owned sub-object whose own properties are streamed (Font.Name, Lines.Strings).
     template <typename S>
-    TClassBuilder& Object(const std::string& name, S* (C::*get)() const) {
-        TPropInfo p;
-        p.name = name;
-        p.kind = TPropKind::Object;
+    TClassBuilder& Object(const char* name, S* (C::*get)() const) {
+        TPropInfo& p = info_.AddProperty(name, TPropKind::Object);
         p.getObject = [get](TObject* o) -> TObject* { return (static_cast<C*>(o)->*get)(); };
-        info_.props.push_back(std::move(p));
         return *this;
     }
     template <typename R>
-    TClassBuilder& Ref(const std::string& name, const TClassInfo* refClass, void (C::*set)(R*)) {
-        TPropInfo p;
-        p.name = name;
-        p.kind = TPropKind::Component;
+    TClassBuilder& Ref(const char* name, const TClassInfo* refClass, void (C::*set)(R*)) {
+        TPropInfo& p = info_.AddProperty(name, TPropKind::Component);
         p.componentClass = refClass;
         p.componentClassOf = &R::StaticClass;
-        p.setComponent = [set](TObject* o, TComponent* c) {
-            (static_cast<C*>(o)->*set)(static_cast<R*>(c));
-        };
-        info_.props.push_back(std::move(p));
+        p.setComponent = [set](TObject* o, TComponent* c) { (static_cast<C*>(o)->*set)(static_cast<R*>(c)); };
         return *this;
     }
     // An event: a member `std::function<Sig> C::*field`.
     template <typename Sig>
-    TClassBuilder& Event(const std::string& name, std::function<Sig> C::*field) {
-        TPropInfo p;
-        p.name = name;
-        p.kind = TPropKind::Event;
+    TClassBuilder& Event(const char* name, std::function<Sig> C::*field) {
+        TPropInfo& p = info_.AddProperty(name, TPropKind::Event);
         p.eventSignature = typeid(Sig);
         p.setEvent = [field](TObject* o, const std::any& fn) {
             static_cast<C*>(o)->*field = std::any_cast<std::function<Sig>>(fn);
         };
-        info_.props.push_back(std::move(p));
         return *this;
     }
-    TClassBuilder& Binary(const std::string& name, void (C::*set)(const std::vector<std::uint8_t>&)) {
-        TPropInfo p;
-        p.name = name;
-        p.kind = TPropKind::Binary;
+    TClassBuilder& Binary(const char* name, void (C::*set)(const std::vector<std::uint8_t>&)) {
+        TPropInfo& p = info_.AddProperty(name, TPropKind::Binary);
         p.setBinary = [set](TObject* o, const std::vector<std::uint8_t>& v) { (static_cast<C*>(o)->*set)(v); };
-        info_.props.push_back(std::move(p));
         return *this;
     }
     // A published method (an event handler a form description may name).
     template <typename R, typename... A>
-    TClassBuilder& Method(const std::string& name, R (C::*m)(A...)) {
-        TMethodInfo mi;
-        mi.name = name;
-        mi.signature = typeid(R(A...));
-        mi.bind = [m](TObject* self) -> std::any {
+    TClassBuilder& Method(const char* name, R (C::*m)(A...)) {
+        info_.AddMethod(name, typeid(R(A...))).bind = [m](TObject* self) -> std::any {
             C* c = static_cast<C*>(self);
             return std::function<R(A...)>([c, m](A... a) { return (c->*m)(a...); });
         };
-        info_.methods.push_back(std::move(mi));
         return *this;
     }
     // A published field: the component of that name created by the form description.
     template <typename F>
-    TClassBuilder& Field(const std::string& name, F* C::*field) {
-        TFieldInfo fi;
-        fi.name = name;
-        fi.set = [field](TObject* root, TComponent* value) {
+    TClassBuilder& Field(const char* name, F* C::*field) {
+        info_.AddField(name).set = [field](TObject* root, TComponent* value) {
             F* f = dynamic_cast<F*>(value);
             if (value && !f) return false;
             static_cast<C*>(root)->*field = f;
             return true;
         };
-        info_.fields.push_back(std::move(fi));
         return *this;
     }
     // Components that form descriptions may create.
@@ -335,6 +336,19 @@ public:
     }
 
 private:
+    template <typename E>
+    TClassBuilder& SetEnumAccessors(TPropInfo& p, E (C::*get)() const, void (C::*set)(E)) {
+        p.getInt = [get](TObject* o) { return (long long)(static_cast<C*>(o)->*get)(); };
+        p.setInt = [set](TObject* o, long long v) { (static_cast<C*>(o)->*set)(E(v)); };
+        return *this;
+    }
+    template <typename E>
+    TClassBuilder& SetSetAccessors(TPropInfo& p, TSet<E> (C::*get)() const, void (C::*set)(TSet<E>)) {
+        p.getInt = [get](TObject* o) { return (long long)(static_cast<C*>(o)->*get)().Bits(); };
+        p.setInt = [set](TObject* o, long long v) { (static_cast<C*>(o)->*set)(TSet<E>::FromBits(std::uint64_t(v))); };
+        return *this;
+    }
+
     TClassInfo& info_;
 };
 

@@ -37,9 +37,6 @@ void RegisterFrameworkClasses() {
 void InitApplication() {
     RegisterFrameworkClasses();
     SetChildAddedHook(&ParentChild);
-    if (!Screen) Screen = new TScreen(nullptr);
-    if (!Application) {
-        Application = new TApplication(nullptr);
-        Application->SetExeName(platform::GetModuleFileName());
-    }
+    CreateApplication();
 }
+

@@ -10,3 +10,7 @@ void RegisterFrameworkClasses();
 // Registers the framework's classes, lets form descriptions set the parents of the
 // controls they create, and creates Application and Screen (once).
 void InitApplication();
+
+// Creates Application and Screen (once) and registers no class: for a program that reads
+// no form description, which then links none of the controls it does not use itself.
+void CreateApplication();

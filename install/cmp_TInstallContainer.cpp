@@ -391,7 +391,6 @@ void TInstallContainer::AddComp(TBaseHelperComponent* comp) {
     if (!IsLoading()) RenumberOrders();
 }
 
-bool TInstallContainer::IsFileContainer() const { return false; }
 bool TInstallContainer::IsInstallFile() const { return false; }
 bool TInstallContainer::IsUninstallProgram() const { return false; }
 std::string TInstallContainer::LinkTarget() { return GetDestDir(); }

@@ -200,10 +200,8 @@ public:
     virtual void RemoveComp(TInstallContainer* comp);
 
     // What the component is to those that treat some kinds apart; the classes that are
-    // these say so. File containers are counted by FileContainerCount; only an install
-    // file can be the target of a link with a role; a link to the uninstall program
-    // passes it the product name.
-    virtual bool IsFileContainer() const;
+    // these say so. Only an install file can be the target of a link with a role; a link
+    // to the uninstall program passes it the product name.
     virtual bool IsInstallFile() const;
     virtual bool IsUninstallProgram() const;
     // For a link whose ObjectLink is this component: the path the link points at (here
@@ -298,22 +296,6 @@ using TInstallFileStatusEvent =
 // The handler may change the folder in which the disk file is looked for.
 using TInstallFileNewDiskEvent = std::function<void(TInstallFile* installFile, int newDisk, std::string& path)>;
 
-// A list of object references, as the information events carry their parameters.
-class TList : public TObject {
-    ZARN_CLASS(TList, TObject)
-public:
-    int Count() const { return int(items_.size()); }
-    TObject* Items(int index) const { return items_.at(std::size_t(index)); }
-    int Add(TObject* item) {
-        items_.push_back(item);
-        return Count() - 1;
-    }
-    void Clear() { items_.clear(); }
-
-private:
-    std::vector<TObject*> items_;
-};
-
 // Progress of one file, as the containers up the tree see it.
 class TFileStatusParameter : public TObject {
     ZARN_CLASS(TFileStatusParameter, TObject)
@@ -396,7 +378,6 @@ public:
     void DoInformationEventControl(TObject* sender, const std::string& eventName, TObject* parameterObject) override;
     // The install pass.
     void Install() override;
-    bool IsFileContainer() const override;
 
 protected:
     int totalBytes_ = 0;

@@ -64,7 +64,6 @@ const std::vector<std::string>& FileContainerStateNames() {
     return names;
 }
 
-ZARN_DEFINE_CLASS(TList, TObject, [](auto&) {})
 ZARN_DEFINE_CLASS(TFileStatusParameter, TObject, [](auto&) {})
 ZARN_DEFINE_CLASS(TDiskParameter, TObject, [](auto&) {})
 
@@ -101,8 +100,6 @@ int TFileContainer::FileCount() const { return CompCountOf(TInstallFile::StaticC
 TInstallFile* TFileContainer::Files(int index) const {
     return static_cast<TInstallFile*>(Comp(index, TInstallFile::StaticClass()));
 }
-
-bool TFileContainer::IsFileContainer() const { return true; }
 
 void TFileContainer::DoNewDisk(TInstallFile* installFile, TDiskParameter* diskParameter) {
     std::string path = diskParameter->Path;

@@ -11,8 +11,6 @@ std::string SystemDir;
 
 namespace {
 
-constexpr std::uint8_t RootCurrentUser = 2;
-constexpr std::uint8_t RootLocalMachine = 4;
 const char* const ShellFoldersKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char* const CurrentVersionKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 

@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr std::uint8_t RootLocalMachine = 4;
-
 [[noreturn]] void Raise(const char* text, std::initializer_list<FormatArg> args) {
     throw Exception(Format(TranslateText(text), args));
 }

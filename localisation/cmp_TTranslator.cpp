@@ -11,6 +11,10 @@
 TTranslator* GlobalTranslator = nullptr;
 
 namespace {
+std::string TranslateThroughGlobalTranslator(const std::string& s);
+}
+
+namespace {
 
 TLanguageChangeHook languageChangeHook = nullptr;
 
@@ -59,9 +63,15 @@ std::string Field2(const std::string& t) {
         Format("The %d'th string (%s) does not have the proper format of GLID;Text or .GLID;", {line, text}));
 }
 
-// The identifier field by the standard integer conversion (32-bit).
+// The identifier field by the standard integer conversion (32-bit): optional blanks and
+// sign, then decimal digits or "$" and hexadecimal digits. The shared conversion also takes
+// a C-style "0x" prefix, which an identifier does not have.
 int ParseGLID(const std::string& field, int line, const std::string& text) {
     if (field.empty()) FormatError(line, text);
+    std::size_t i = field.find_first_not_of(' ');
+    if (i != std::string::npos && (field[i] == '+' || field[i] == '-')) ++i;
+    if (i != std::string::npos && i + 1 < field.size() && field[i] == '0' && (field[i + 1] == 'x' || field[i + 1] == 'X'))
+        IdentifierError(line, text);
     long long v;
     if (!TryStrToInt(field, v)) IdentifierError(line, text);
     return int(std::int32_t(std::uint32_t(std::uint64_t(v))));
@@ -294,7 +304,11 @@ TTranslator::TTranslator(TComponent* owner) : TComponent(owner) {
         languages_.push_back(l);
     }
     translateIntoLanguage_ = TZarnLanguage::zlUser;
-    if (!GlobalTranslator) GlobalTranslator = this;
+    if (!GlobalTranslator) {
+        GlobalTranslator = this;
+        // The library's messages (TranslateText) go through the global translator.
+        SetMessageTranslator(&TranslateThroughGlobalTranslator);
+    }
 }
 
 TTranslator::~TTranslator() {
@@ -487,9 +501,12 @@ TZarnLanguage TTranslator::TranslateControlInto(TZarnLanguage fromLanguage, TZar
 // ---------------------------------------------------------------------------------------
 // Global helpers
 
-std::string TranslateText(const std::string& s) {
+namespace {
+// The framework's message translator (TranslateText): through the global translator.
+std::string TranslateThroughGlobalTranslator(const std::string& s) {
     return GlobalTranslator ? GlobalTranslator->TranslateString(TZarnLanguage::zlEnglish, s) : s;
 }
+}  // namespace
 
 void TranslateFormFont(TForm* form) {
     if (GlobalTranslator) GlobalTranslator->SetFormFont(form);
@@ -510,5 +527,5 @@ TZarnLanguage TranslateFormControlsInto(TZarnLanguage fromLanguage, TZarnLanguag
 void RegisterLocalisationClasses() {
     RegisterClasses({&TTranslator::StaticClass(), &TTranslateLabel::StaticClass(), &TTranslateBitBtn::StaticClass()});
     // Units below the translator pass their messages through it.
-    SetMessageTranslator(&TranslateText);
+    SetMessageTranslator(&TranslateThroughGlobalTranslator);
 }

@@ -8,6 +8,7 @@
 
 #include "framework/classes.h"
 #include "framework/graphics.h"
+#include "framework/msgtranslation.h"
 
 class TControl;
 class TForm;
@@ -207,8 +208,8 @@ void SetLanguageChangeHook(TLanguageChangeHook hook);
 TLanguageChangeHook LanguageChangeHook();
 
 // Global helpers through GlobalTranslator; each returns its input (or does nothing)
-// when there is no global translator.
-std::string TranslateText(const std::string& s);
+// when there is no global translator. TranslateText (framework/msgtranslation.h) goes
+// through it once RegisterLocalisationClasses has run.
 void TranslateFormFont(TForm* form);
 void TranslateFormFontInto(TZarnLanguage language, TForm* form);
 TZarnLanguage TranslateFormControls(TZarnLanguage fromLanguage, TForm* form);

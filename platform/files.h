@@ -50,7 +50,9 @@ bool WriteFile(Handle h, const void* buffer, DWORD count, DWORD& done);
 DWORD SetFilePointer(Handle h, LONG distance, DWORD origin);
 bool SetEndOfFile(Handle h);
 bool CloseHandle(Handle h);
-DWORD GetFileSize(Handle h);
+// GetFileSize. With `high`, the size's upper 32 bits go there and a size of 4 GiB or more
+// is answered in full; without it such a size is not representable.
+DWORD GetFileSize(Handle h, DWORD* high = nullptr);
 // Stamps of an open file; a null pointer leaves that stamp alone.
 bool GetFileTime(Handle h, FileTime* creation, FileTime* lastAccess, FileTime* lastWrite);
 bool SetFileTime(Handle h, const FileTime* creation, const FileTime* lastAccess,

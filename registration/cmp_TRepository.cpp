@@ -63,7 +63,7 @@ ZARN_DEFINE_CLASS(TObjectRepositoryEntry, TCustomObjectRepositoryEntry, [](TClas
 TCustomObjectRepositoryEntry::TCustomObjectRepositoryEntry(std::uint8_t kind, IRepositoryFile* installFile)
     : kind_(kind), installFile_(installFile) {
     if (!installFile)
-        throw Exception(TranslateMessage("Cannot create the TObjectRepositoryEntry because the file component passed "
+        throw Exception(TranslateText("Cannot create the TObjectRepositoryEntry because the file component passed "
                                          "to the contructor was NIL"));
 }
 
@@ -181,21 +181,21 @@ std::string LocateRepositoryFile(std::uint8_t kind) {
     const std::string versionPart = where.versionPart;
     std::string result;
     std::string baseDir;
-    ReadRegString(2, "\\Software\\Borland" + versionPart + "\\repository", "BaseDir", baseDir, "");
+    ReadRegString(RootCurrentUser, "\\Software\\Borland" + versionPart + "\\repository", "BaseDir", baseDir, "");
     if (!baseDir.empty()) {
         result = AddTrailingBackslash(baseDir) + where.catalogue;
     } else {
         std::string rootDir;
-        ReadRegString(4, "\\Software\\Borland" + versionPart, "RootDir", rootDir, "");
+        ReadRegString(RootLocalMachine, "\\Software\\Borland" + versionPart, "RootDir", rootDir, "");
         if (rootDir.empty())
-            throw Exception(Format(TranslateMessage("Could find the object repository because the "
+            throw Exception(Format(TranslateText("Could find the object repository because the "
                                                     "HKEY_LOCAL_MACHINE\\Software\\Borland%s | RootDir entry was "
                                                     "blank in the registry"),
                                    {versionPart}));
         result = AddTrailingBackslash(rootDir) + "Bin\\" + where.catalogue;
     }
     if (!platform::FileExists(result))
-        throw Exception(Format(TranslateMessage("Could not find the Object Repository file %s"), {result}));
+        throw Exception(Format(TranslateText("Could not find the Object Repository file %s"), {result}));
     return result;
 }
 

@@ -17,9 +17,9 @@ platform::HKEY RegistryRootFromIndex(std::uint8_t rootIndex) {
     switch (rootIndex & 0x7F) {
     case 0: return platform::HKeyClassesRoot;
     case 1: return platform::HKeyCurrentConfig;
-    case 2: return platform::HKeyCurrentUser;
+    case RootCurrentUser: return platform::HKeyCurrentUser;
     case 3: return platform::HKeyDynData;
-    case 4: return platform::HKeyLocalMachine;
+    case RootLocalMachine: return platform::HKeyLocalMachine;
     case 5: return platform::HKeyUsers;
     default: return platform::HKeyCurrentUser;
     }

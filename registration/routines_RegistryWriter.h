@@ -18,8 +18,10 @@ public:
     using Exception::Exception;
 };
 
-// The root key a root index stands for.
+// The root key a root index stands for; the indexes of the two roots the library writes.
 platform::HKEY RegistryRootFromIndex(std::uint8_t rootIndex);
+constexpr std::uint8_t RootCurrentUser = 2;
+constexpr std::uint8_t RootLocalMachine = 4;
 
 // Writes the REG_SZ value `ident` = `value` under `key`, creating the key (and every
 // missing parent) when needed. Raises EIRCannotWriteValue when the key cannot be opened

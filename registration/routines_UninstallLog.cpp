@@ -8,10 +8,6 @@
 #include "platform/system.h"
 #include "registration/routines_RegistryWriter.h"
 
-namespace {
-constexpr std::uint8_t RootLocalMachine = 4;
-}
-
 void AppendUninstallFileLog(const std::string& productKey, const std::function<std::string()>& fullPath) {
     std::string logKey;
     long long n = 0;

@@ -7,21 +7,13 @@
 #include <string>
 
 #include "framework/classes.h"
+#include "framework/eai.h"
 
 namespace platform::dde {
 class Conversation;
 }
 
-// The base of this unit's exceptions. It is a class of its own, distinct from the EAI at
-// the root of the install components' exceptions, hence the unit's namespace.
-namespace cmp_TProgramManager {
-class EAI : public Exception {
-public:
-    using Exception::Exception;
-};
-}  // namespace cmp_TProgramManager
-
-class EAIPMError : public cmp_TProgramManager::EAI {
+class EAIPMError : public EAI {
 public:
     EAIPMError();
     explicit EAIPMError(std::string message) : EAI(std::move(message)) {}

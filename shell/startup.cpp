@@ -14,8 +14,7 @@ void InitialiseInstallLibrary() {
     RegisterInstallClasses();
     RegisterShellClasses();
 
-    InitVersionUnit();
-    InitProgramManager();
-    InitialiseSystemFolders();
+    InitialiseInstallServices();
     InitialiseInstallContainers();
 }
+

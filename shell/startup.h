@@ -7,3 +7,10 @@
 
 // Safe to call more than once.
 void InitialiseInstallLibrary();
+
+// The units that keep state, without the install model and without any class registered
+// for form descriptions: the message translator, the version reader, the Program Manager
+// conversation and the system folders. For a program that reads no description and
+// installs nothing itself (the restart program): it then links no install container, no
+// compression engine and no control it does not use. Safe to call more than once.
+void InitialiseInstallServices();

@@ -423,13 +423,19 @@ bool CloseHandle(Handle h) {
     return true;
 }
 
-DWORD GetFileSize(Handle h) {
+DWORD GetFileSize(Handle h, DWORD* high) {
+    if (high) *high = 0;
     OpenFile* f = Find(h);
     if (!f) return InvalidFileSize;
     struct stat st;
     if (::fstat(f->fd, &st) != 0) {
         SetLastError(err::InvalidHandle);
         return InvalidFileSize;
+    }
+    if (high) {
+        *high = DWORD(std::uint64_t(st.st_size) >> 32);
+        SetLastError(0);
+        return DWORD(std::uint64_t(st.st_size));
     }
     if (st.st_size >= 0xFFFFFFFFll) {
         SetLastError(err::InvalidParameter);

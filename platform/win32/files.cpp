@@ -90,7 +90,12 @@ bool SetEndOfFile(Handle h) { return ::SetEndOfFile(ToWin(h)) != FALSE; }
 
 bool CloseHandle(Handle h) { return ::CloseHandle(ToWin(h)) != FALSE; }
 
-DWORD GetFileSize(Handle h) { return ::GetFileSize(ToWin(h), nullptr); }
+DWORD GetFileSize(Handle h, DWORD* high) {
+    ::DWORD upper = 0;
+    const ::DWORD low = ::GetFileSize(ToWin(h), high ? &upper : nullptr);
+    if (high) *high = upper;
+    return low;
+}
 
 bool GetFileTime(Handle h, FileTime* creation, FileTime* lastAccess, FileTime* lastWrite) {
     ::FILETIME c{}, a{}, w{};

@@ -151,8 +151,11 @@ TEST_F(EngineTest, AnotherArchiveNameReadsThatArchivesHeaders) {
 TEST_F(EngineTest, CompareVersions) {
     const std::tuple<const char*, const char*, int> cases[] = {
         {"1.5", "1.3", 1}, {"1.3", "1.5", 2}, {"1.0", "1.0", 0}, {"1.0.1", "1.0", 1},
-        {"", "1.0", 2},    {"10", "9", 2},    {"2.0", "1.5", 1}, {"", "", 0},
-        {"1.0", "", 1},    {"1.a", "1.B", 1}, {"\xE9", "z", 1}};
+        {"", "1.0", 2},    {"10", "9", 1},    {"2.0", "1.5", 1}, {"", "", 0},
+        {"1.0", "", 1},    {"1.a", "1.B", 1}, {"\xE9", "z", 1},
+        // Parts of digits only compare as numbers; any other part as text.
+        {"9.0", "10.0", 2}, {"1.10", "1.9", 1}, {"1.010", "1.10", 0}, {"0", "", 1},
+        {"99999999999999999999", "100000000000000000000", 2}, {"1.9a", "1.10", 1}, {"1.10a", "1.9", 2}};
     for (auto& [a, b, want] : cases) EXPECT_EQ(CompareVersions(a, b), want) << a << " / " << b;
 }
 
@@ -226,6 +229,21 @@ TEST_F(EngineTest, OverwriteByVersionAgainstOlderNewerAndVersionlessTargets) {
     EXPECT_FALSE(replaced(TOverwriteType::owVersionDate, "twolang.dll", older));
     EXPECT_TRUE(replaced(TOverwriteType::owVersionDate, "selfreg.dll", older)); // same version: by date
     EXPECT_FALSE(replaced(TOverwriteType::owVersionDate, "selfreg.dll", newer));
+
+    // Version 10.0 installed: an install of the same file at 9.0 keeps it, one at 11.0
+    // replaces it.
+    auto VersionOf = [](const std::string& path) {
+        VersionReader->SetFileName(path);
+        return VersionReader->VersionInfo()->FileVersion();
+    };
+    for (const char* version : {"9", "11"}) {
+        ASSERT_TRUE(platform::CopyFile(image(("shared" + std::string(version) + ".dll").c_str()), src, false));
+        Make(src, ReadText(src));
+        Pack(Path("v.arc"), {src});
+        const bool newer = std::string(version) == "11";
+        EXPECT_EQ(replaced(TOverwriteType::owVersion, "shared10.dll", older), newer) << version;
+        EXPECT_EQ(VersionOf(target), newer ? "11.0.0.0" : "10.0.0.0");
+    }
 #else
     GTEST_SKIP() << "no version images";
 #endif
@@ -252,6 +270,24 @@ TEST_F(EngineTest, AbortDuringExtractionStopsQuietlyAndCancelStopsAdding) {
     rec.events.clear();
     Pack(Path("b.arc"), {Path("more.bin")});
     EXPECT_EQ(rec.events, (std::vector<std::string>{"before-add:" + Path("more.bin"), "aborted"}));
+}
+
+TEST_F(EngineTest, AfterAStoppedOrFailedAddTheArchiveIsReadAgain) {
+    Make(Path("x.txt"), "x");
+    Make(Path("y.bin"), NoiseBytes(300000));
+    Pack(Path("a.arc"), {Path("x.txt")});
+    Unpack(Path("a.arc"), Path("out"), {Path("x.txt")});  // the table is in memory now
+    // A source that is missing: nothing is written, and y.bin is not in the archive.
+    EXPECT_THROW(Pack(Path("a.arc"), {Path("y.bin"), Path("gone.txt")}, TlzhCommand::lzcOnlyAdd),
+                 EZCCouldNotOpenFile);
+    EXPECT_THROW(Unpack(Path("a.arc"), Path("out"), {Path("y.bin")}), EZCFHFileNotInArchive);
+    EXPECT_FALSE(platform::FileExists(Path("out\\y.bin")));
+    // Stopped while y.bin is compressed: its header was never written, and the count
+    // the archive now claims cannot be read.
+    headless->AtProcessMessages(2, [&] { engine->SetAbort(true); });
+    Pack(Path("a.arc"), {Path("y.bin")}, TlzhCommand::lzcOnlyAdd);
+    EXPECT_THROW(Unpack(Path("a.arc"), Path("out2"), {Path("y.bin")}), EZCFHCannotReadHeaders);
+    EXPECT_FALSE(platform::FileExists(Path("out2\\y.bin")));
 }
 
 TEST_F(EngineTest, MissingDisksAskTheHandlerForAFolder) {
@@ -363,6 +399,15 @@ TEST_F(EngineTest, HostileArchivesWriteNothingOutsideTheFolderAndNoMoreThanTheir
     far.dataStart = -100;
     WriteText(Path("h3.arc"), Preamble(1) + RecordBytes(far));
     EXPECT_THROW(extract("far.txt", "h3.arc"), EZCWrongDecompressedSize);
+    // Disk numbers in a single-file archive.
+    for (std::uint8_t first : {0, 2}) {
+        RecordSpec disks{"disks.txt", 5, 5 + TFileHeaderRecord::Size, std::int32_t(text.size()), 0, 0};
+        disks.lastByte = disks.nextHeader = disks.dataStart + disks.compressedSize;
+        disks.firstDisk = first;
+        disks.lastDisk = 3;
+        WriteText(Path("h4.arc"), Preamble(1) + RecordBytes(disks) + text);
+        EXPECT_THROW(extract("disks.txt", "h4.arc"), EZCFHCannotReadHeaders);
+    }
 }
 
 TEST_F(EngineTest, CopyFileFollowsThePolicyAndStopsQuietly) {

@@ -42,6 +42,11 @@ protected:
         RegisterShellClasses();
         ui_ = &ui::UseHeadlessBackend();
         RestartNeeded = false;
+        // The shared engine outlives the tests: no stop request or file list of an earlier one.
+        if (SharedCompress) {
+            SharedCompress->SetAbort(false);
+            SharedCompress->FilesToProcess()->Clear();
+        }
         static unsigned counter = 0;
         dir_ = platform::GetTempPath() + "zarni" + std::to_string(platform::GetTickCount() % 100000) + "_" +
                std::to_string(++counter);

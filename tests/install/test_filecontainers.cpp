@@ -5,6 +5,7 @@
 
 #include "framework/formreader.h"
 #include "framework/startup.h"
+#include "localisation/cmp_TTranslator.h"
 #include "platform/registry.h"
 #include "registration/routines_RegistryWriter.h"
 #include "tests/install/file_fixture.h"
@@ -264,12 +265,45 @@ TEST_F(PassTest, AnExcludedFileIsSkippedQuietlyByCompressAndCopy) {
     f->OnBeforeCompress = [&](TInstallFile*) { log.push_back("before compress"); };
     f->OnAfterCompress = [&](TInstallFile*) { log.push_back("after compress"); };
     TInfoRecorder* top = Above(g);
+    std::vector<std::string> heard;
+    (new TRecorder(owner, &heard, 9000, "OfFile"))->SetContainer(f);
+    ASSERT_FALSE(SharedCompress->Abort());
     g->CompressFiles(false);
     EXPECT_EQ(log, (std::vector<std::string>{"before compress"}));
     EXPECT_TRUE(SharedCompress->Abort());
+    EXPECT_EQ(heard, (std::vector<std::string>{"OfFile hears DoneCopyingFiles from F"}));
     EXPECT_EQ(std::count(top->events.begin(), top->events.end(), "eieBeforeCompressFile G"), 1);
     f->CopyFile();
     EXPECT_FALSE(platform::FileExists(Path("dest\\f.txt")));
+}
+
+TEST_F(PassTest, MessagesOfContainersInstallFilesAndFileContainersAreTranslated) {
+    TTranslator translator(nullptr);
+    TStringList english, german;
+    english.Add("1;Bad call to the Comp procedure which returns a TBaseHelperComponent for a TInstallContainer "
+                "component. The parameters are probably reversed.");
+    english.Add("2;The following TInstallFile component %s requires the Container property to be a component "
+                "descended from the TFileContainer component");
+    english.Add("3;DoInformationEventControl--PO is not a TList object");
+    german.Add("1;Falscher Aufruf von Comp");
+    german.Add("2;%s braucht einen Dateibehälter");
+    german.Add("3;Kein TList-Objekt");
+    translator.lgEnglish()->SetStrings(&english);
+    translator.lgGerman()->SetStrings(&german);
+    translator.SetTranslateIntoLanguage(TZarnLanguage::zlGerman);
+
+    TInstallFileGroup* g = Group("G");
+    TInstallFile* f = File(g, "F", "f.txt", "text");
+    TInfoRecorder* top = Above(g);
+    EXPECT_EQ(Message([&] { g->Comp(-1, TInstallFile::StaticClass()); }), "Falscher Aufruf von Comp");
+    EXPECT_EQ(Message([&] { f->SetContainer(top); }), "F braucht einen Dateibehälter");
+    std::string message;
+    g->OnBeforeProcess = [&](TInstallContainer*) {
+        TFileStatusParameter p;
+        message = Message([&] { g->DoInformationEventControl(f, "eieCopyingFile", &p); });
+    };
+    g->CopyFiles();
+    EXPECT_EQ(message, "Kein TList-Objekt");
 }
 
 TEST_F(PassTest, AGroupsDiskHandlerFindsTheMovedArchiveAndSparesTheFileItsPrompt) {

@@ -136,6 +136,8 @@ TEST_F(Parser, IdentifierErrors) {
     EXPECT_EQ(ErrorOf({"#7 ;x"}), IdentMsg(0, "#7 ;x"));
     EXPECT_EQ(ErrorOf({"99999999999;big"}), IdentMsg(0, "99999999999;big"));
     EXPECT_EQ(ErrorOf({"$;x"}), IdentMsg(0, "$;x"));
+    EXPECT_EQ(ErrorOf({"0x10;Text"}), IdentMsg(0, "0x10;Text"));  // "$" is the only hex prefix
+    EXPECT_EQ(ErrorOf({"#-0X10"}), IdentMsg(0, "#-0X10"));
 }
 
 TEST_F(Parser, ErrorLeavesNoElementsButKeepsTheLines) {

@@ -235,7 +235,7 @@ TEST_F(ProgramManagerTest, RejectedCommandsRaiseTheirExceptions) {
     EXPECT_EQ(progman_.TakeLog(), Log{"X [ShowGroup(Games,8)]"});  // the item is not sent
     EXPECT_THROW(pm.ReplaceItem("Run"), EAIPMCannotOpenGroup);
     EXPECT_THROW(pm.ReplaceItem("Run"), EAIPMError);
-    EXPECT_THROW(pm.ReplaceItem("Run"), cmp_TProgramManager::EAI);
+    EXPECT_THROW(pm.ReplaceItem("Run"), EAI);
 }
 
 TEST_F(ProgramManagerTest, CommandsLongerThan255CharactersAreNotSent) {

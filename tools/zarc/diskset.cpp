@@ -1,6 +1,8 @@
 #include "tools/zarc/diskset.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -9,6 +11,7 @@
 #include "framework/paths.h"
 #include "platform/files.h"
 #include "platform/handles.h"
+#include "platform/system.h"
 #include "platform/testenv.h"
 
 namespace zarc {
@@ -18,6 +21,7 @@ namespace {
 constexpr platform::DWORD ShareAll = platform::FileShareRead | platform::FileShareWrite;
 // Returned by MoveFileEx on Windows 95, which has only MoveFile.
 constexpr platform::DWORD CallNotImplemented = 120;
+constexpr platform::DWORD FileExistsError = 80;
 
 std::string ErrorText(const std::string& what, const std::string& path) {
     return what + " " + path + " (error " + std::to_string(platform::GetLastError()) + ")";
@@ -51,13 +55,64 @@ std::string FullPath(const std::string& path) {
     return full.empty() ? path : full;
 }
 
+namespace {
+
+// Temporary files beside an archive are named "zrc-<archive name without extension>-
+// <8 hex digits>.tmp": a name no other program makes, so that a later run can tell the
+// leftovers of a killed one. Those untouched for a minute are left over (a run writes to
+// its file all the time); younger ones may belong to a run going on elsewhere.
+constexpr std::uint64_t StaleAfter = 60ull * 10000000;  // in FILETIME units
+
+std::string TempPrefix(const std::string& target) {
+    return "zrc-" + ChangeFileExt(ExtractFileName(target), "") + "-";
+}
+
+bool IsOurTemp(const std::string& name, const std::string& prefix) {
+    if (name.size() != prefix.size() + 12 || !SameText(name.substr(0, prefix.size()), prefix) ||
+        !SameText(name.substr(name.size() - 4), ".tmp"))
+        return false;
+    for (std::size_t i = prefix.size(); i < prefix.size() + 8; ++i)
+        if (!std::isxdigit(static_cast<unsigned char>(name[i]))) return false;
+    return true;
+}
+
+void RemoveStaleTemps(const std::string& folder, const std::string& prefix, const std::string& ours) {
+    std::vector<platform::FindData> found;
+    if (!platform::FindFiles(folder + "\\" + prefix + "*.tmp", found)) return;
+    std::uint64_t now = 0;
+    for (const auto& f : found)
+        if (SameText(f.name, ExtractFileName(ours))) now = f.lastWrite.value();
+    if (now == 0) return;
+    for (const auto& f : found) {
+        if ((f.attributes & platform::FileAttributeDirectory) || !IsOurTemp(f.name, prefix) ||
+            SameText(f.name, ExtractFileName(ours)))
+            continue;
+        if (f.lastWrite.value() + StaleAfter <= now) platform::DeleteFile(folder + "\\" + f.name);
+    }
+}
+
+}  // namespace
+
 std::string TempFileBeside(const std::string& target) {
     std::string folder = RemoveTrailingBackslash(ExtractFilePath(FullPath(target)));
     if (folder.empty()) folder = platform::GetCurrentDirectory();
-    std::string name;
-    if (platform::GetTempFileName(folder, "zrc", 0, name) == 0 || name.empty())
-        throw Exception(ErrorText("Could not make a temporary file in", folder));
-    return name;
+    const std::string prefix = TempPrefix(target);
+    static std::uint32_t counter = 0;
+    std::uint32_t unique = platform::GetTickCount() * 2654435761u + ++counter;
+    for (int attempt = 0; attempt < 1000; ++attempt, unique += 0x9E3779B9u) {
+        char hex[9];
+        std::snprintf(hex, sizeof hex, "%08X", unsigned(unique));
+        const std::string name = folder + "\\" + prefix + hex + ".tmp";
+        platform::Handle h = platform::CreateFile(name, platform::GenericWrite, 0, platform::CreateNew);
+        if (h == platform::InvalidHandle) {
+            if (platform::GetLastError() == FileExistsError) continue;
+            break;
+        }
+        platform::CloseHandle(h);
+        RemoveStaleTemps(folder, prefix, name);
+        return name;
+    }
+    throw Exception(ErrorText("Could not make a temporary file in", folder));
 }
 
 void ReplaceFile(const std::string& from, const std::string& to) {

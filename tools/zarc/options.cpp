@@ -172,6 +172,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, Options& o, std::str
 
     std::vector<std::string> positional;
     std::optional<std::string> as;
+    bool asFollowed = true;  // every --as has a SOURCE after it
     bool optionsEnded = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -180,6 +181,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, Options& o, std::str
                 o.archive = a;  // the archive comes first; --as applies to sources only
             } else if (o.command == "create" || o.command == "add") {
                 o.sources.push_back({a, as});
+                asFollowed = true;
             }
             positional.push_back(a);
             continue;
@@ -222,6 +224,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, Options& o, std::str
             o.flat = true;
         } else if (name == "--as") {
             as = value;
+            asFollowed = false;
         } else if (name == "--level") {
             static const std::pair<const char*, TCompressionLevel> levels[] = {
                 {"none", TCompressionLevel::colNone},
@@ -278,6 +281,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, Options& o, std::str
         return false;
     }
     o.archive = positional[0];
+    if (!asFollowed) {
+        error = "option --as must be followed by a SOURCE it applies to";
+        return false;
+    }
     if ((o.command == "create" || o.command == "add") && o.sources.empty()) {
         error = "nothing to " + std::string(o.command == "create" ? "put into the archive" : "add");
         return false;

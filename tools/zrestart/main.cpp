@@ -74,12 +74,12 @@ int main(int argc, char** argv) {
     }
     const std::string product = argv[1];
     try {
-        InitialiseInstallLibrary();
+        InitialiseInstallServices();
     } catch (const Exception& e) {
         std::fprintf(stderr, "%s\n", e.Message().c_str());
         return 1;
     }
-    InitApplication();
+    CreateApplication();
     TTranslator translator(nullptr);
     LoadTexts(&translator);
 

@@ -16,12 +16,12 @@
 
 int main() {
     try {
-        InitialiseInstallLibrary();
+        InitialiseInstallServices();
     } catch (const Exception& e) {
         std::fprintf(stderr, "%s\n", e.Message().c_str());
         return 1;
     }
-    InitApplication();
+    CreateApplication();
     TTranslator translator(nullptr);
     LoadUninstallTexts(&translator);
     return RunUninstallProgram(platform::GetCommandLine(), platform::GetModuleFileName());

@@ -2,6 +2,7 @@
 // by test, refused names, multi-disk sets with a disk elsewhere, Ctrl+C, the command line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 
 #include "tests/archive/archive_fixture.h"
@@ -248,6 +249,25 @@ TEST_F(ZarcTest, CtrlCLeavesTheOldArchiveAndNoPartialFile) {
     EXPECT_FALSE(platform::FileExists(Path("out\\big.bin")));
 }
 
+TEST_F(ZarcTest, ALaterRunRemovesTheTemporaryFilesAKilledOneLeftBesideTheArchive) {
+    Make(Path("x.txt"), "x");
+    ASSERT_EQ(Zarc({"create", Path("a.arc"), Path("x.txt")}), 0);
+    // What a killed run leaves (an old stamp), one of a run going on now, one of another
+    // archive and one of another program.
+    Make(Path("zrc-a-0001BEEF.tmp"), "half an archive");
+    Make(Path("zrc-a-0002BEEF.tmp"), "a run going on", EncodeDate(2100, 1, 1));
+    Make(Path("zrc-b-0003BEEF.tmp"), "another archive's");
+    Make(Path("zrc4C2D.tmp"), "another program's");
+    Make(Path("y.txt"), "y");
+    ASSERT_EQ(Zarc({"add", Path("a.arc"), Path("y.txt")}), 0) << console.err;
+    std::vector<platform::FindData> found;
+    platform::FindFiles(Path("zrc*.tmp"), found);
+    std::vector<std::string> names;
+    for (auto& f : found) names.push_back(f.name);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"zrc-a-0002BEEF.tmp", "zrc-b-0003BEEF.tmp", "zrc4C2D.tmp"}));
+}
+
 TEST_F(ZarcTest, ProgressBarsOnATerminalPlainLinesOtherwise) {
     Make(Path("big.bin"), NoiseBytes(400000));
     ScriptedConsole c;
@@ -272,6 +292,7 @@ TEST_F(ZarcTest, CommandLineErrorsAndHelp) {
         {},
         {"pack", "a.arc"},
         {"create", "a.arc"},
+        {"create", "a.arc", "x", "--as", "C:\\SKYRCD"},
         {"create", "a.arc", "x", "--level", "best"},
         {"create", "a.arc", "x", "--jobs", "0"},
         {"create", "a.arc", "x", "--disk-size", "12Q"},
@@ -286,6 +307,8 @@ TEST_F(ZarcTest, CommandLineErrorsAndHelp) {
         EXPECT_EQ(Zarc(args), 2) << (args.empty() ? "" : args[0]);
         EXPECT_NE(console.err.find("Try 'zarc"), std::string::npos);
     }
+    EXPECT_EQ(Zarc({"add", "a.arc", "--as", "C:\\A", "x", "--as", "C:\\B"}), 2);
+    EXPECT_EQ(console.err.find("zarc: option --as must be followed by a SOURCE"), 0u) << console.err;
     EXPECT_EQ(Zarc({"list", Path("none.arc")}), 1);
     EXPECT_NE(console.err.find("Could not open the compressed file"), std::string::npos);
     EXPECT_EQ(Zarc({"create", Path("a.arc"), Path("none")}), 1);

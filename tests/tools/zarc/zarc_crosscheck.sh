@@ -106,6 +106,19 @@ if [ $have_wine -eq 1 ]; then
     done
     win "$work/w-bad.log" create "$(dos "$work/x.arc")"
     [ $? -eq 2 ] || fail "zarc.exe with nothing to add does not exit with 2"
+    # Damaged archives: the engine's exceptions travel up through the library to the
+    # program's message and exit code 1 (the shipped program's unwind tables carry them).
+    head -c 100 "$work/host.arc" >"$work/cut.arc"
+    win "$work/w-cut.log" test "$(dos "$work/cut.arc")"
+    rc=$?
+    [ $rc -eq 1 ] && grep -q "Could not read the file headers" "$work/w-cut.log" ||
+        { fail "zarc.exe test of a cut archive (exit code $rc)"; cat "$work/w-cut.log"; }
+    python3 -c 'import sys; d=bytearray(open(sys.argv[1],"rb").read()); d[len(d)//2]^=0xff; open(sys.argv[2],"wb").write(d)' \
+        "$work/host.arc" "$work/flip.arc"
+    win "$work/w-flip.log" test "$(dos "$work/flip.arc")"
+    rc=$?
+    [ $rc -eq 1 ] && grep -q "DAMAGED" "$work/w-flip.log" ||
+        { fail "zarc.exe test of a damaged archive (exit code $rc)"; cat "$work/w-flip.log"; }
 fi
 
 [ $failed -eq 0 ] && echo "zarc: host and Windows programs read each other's archives and sets"
