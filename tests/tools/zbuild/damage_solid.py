@@ -12,8 +12,16 @@ import zlib
 
 def main():
     data = bytearray(open(sys.argv[1], "rb").read())
-    start = data.find(b"ZARNPKG\x1a")
-    if start < 0:
+    # The payload starts where the image's last section ends.
+    (pe,) = struct.unpack_from("<I", data, 60)
+    (sections,) = struct.unpack_from("<H", data, pe + 6)
+    (optional,) = struct.unpack_from("<H", data, pe + 20)
+    start = 0
+    for i in range(sections):
+        raw_size, raw_pos = struct.unpack_from("<II", data, pe + 24 + optional + 40 * i + 16)
+        if raw_size:
+            start = max(start, raw_pos + raw_size)
+    if data[start:start + 8] != b"ZARNPKG\x1a":
         sys.exit("no payload")
     (hsize, _version, compression, _r, doff, dsize, aoff, asize, _psize) = struct.unpack_from("<9I", data, start + 8)
     if compression != 1:

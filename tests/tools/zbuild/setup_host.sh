@@ -102,7 +102,7 @@ cmp "$work/setup.exe" "$work/setup2.exe" || fail "two builds differ"
 
 "$zsetup" "$work/setup.exe" /S '/D=C:\Some' 'Folder' >"$work/silent.txt" 2>&1 || fail "silent install: $(cat "$work/silent.txt")"
 bash "$here/compare_tree.sh" "$work/payload" "$work/root/drive_c/Some Folder" || fail "the silent install's files"
-grep -q '"UninstallString"="C:\\\\Some Folder\\\\UNINSTALL.EXE Zarn Tree Sample"' "$work/root/zarn-machine.reg" ||
+grep -qF '"UninstallString"="\"C:\\Some Folder\\UNINSTALL.EXE\" Zarn Tree Sample"' "$work/root/zarn-machine.reg" ||
     fail "no uninstall entry"
 
 # The wizard in the terminal back end, scripted: the licence (read by zbuild from its
