@@ -34,6 +34,8 @@ namespace {
 
 using PS = TPathSpecifiers;
 
+constexpr std::uint32_t SolidDictionary = 64u << 20;
+
 const char* const kUsage =
     "usage: zbuild DESCRIPTION [-o SETUP.EXE] [options]\n"
     "       zbuild --classes\n"
@@ -57,8 +59,8 @@ const char* const kUsage =
     "  --jobs N            threads that compress (default: one per processor core, at\n"
     "                      least 2; the output is the same for every N above 1, and\n"
     "                      differs for 1, which compresses exactly as the library does;\n"
-    "                      solid: N blocks packed side by side, each about 0.6 % larger\n"
-    "                      than one block would be)\n"
+    "                      solid: up to N blocks of at least 32 MB packed side by side,\n"
+    "                      each losing the repeats across its boundary)\n"
     "  -q, --quiet         no progress, only errors\n"
     "  --classes           lists the classes a description may use, with their\n"
     "                      properties\n"
@@ -483,6 +485,9 @@ private:
         return out;
     }
 
+    // The uninstall program zbuild added (the files of a folder have no name either).
+    bool IsUninstaller(TInstallFile* f) const { return !uninstallerName_.empty() && SameText(f->Name(), uninstallerName_); }
+
     // The component that names a file in the author's description.
     std::string Owner(TInstallFile* f) const {
         if (!f->Name().empty()) return f->Name();
@@ -496,7 +501,7 @@ private:
     void CheckFiles() {
         std::map<std::string, std::string> stored;  // upper-case stored name: owner
         for (TInstallFile* f : ComponentsOf<TInstallFile>(root_.get())) {
-            const bool ours = SameText(f->Name(), uninstallerName_);
+            const bool ours = IsUninstaller(f);
             const std::string owner = ours ? root_->Name() : Owner(f);
             if (!f->Container()) {
                 Error(owner, "no Container: an install file belongs to a file group");
@@ -544,7 +549,7 @@ private:
         std::int64_t done = 0;
         std::vector<std::string> programs;
         for (TInstallFile* f : ComponentsOf<TInstallFile>(root_.get())) {
-            if (SameText(f->Name(), uninstallerName_)) {
+            if (IsUninstaller(f)) {
                 // The package's own programs come from the runtime folder, below.
                 f->SetContainer(nullptr);
                 programs.push_back(f->SourcePath());
@@ -617,10 +622,11 @@ private:
         progress_.StartFile("solid LZMA", size);
         TFileStream out(solid_, fmCreate);
         TLzmaEncodeOptions options;
-        options.Jobs = Jobs();
-        // Blocks below a few dictionaries lose more than the threads win.
-        const std::int64_t minimum = 4 * std::int64_t(options.DictionarySize);
-        options.Jobs = int(std::max<std::int64_t>(1, std::min<std::int64_t>(options.Jobs, size / minimum)));
+        // DLLs of one code base repeat each other tens of megabytes apart: a dictionary
+        // that reaches them (the runtime needs as much memory, at most the block's size).
+        options.DictionarySize = SolidDictionary;
+        // Blocks below 32 MB lose more than the threads win.
+        options.Jobs = int(std::max<std::int64_t>(1, std::min<std::int64_t>(Jobs(), size / (32 << 20))));
         LzmaEncode(&in, &out, size, options, [this](std::int64_t done, std::int64_t) {
             progress_.Update(done);
             if (console_.Interrupted()) throw Exception("the build was stopped");

@@ -88,6 +88,27 @@ end
 EOT
 echo "description errors: file, line and component named, nothing written"
 
+# Without the uninstall program, a folder's files (which have no component names) are
+# still the author's, read from the description's folder.
+mkdir -p "$e/plain" && echo plain >"$e/plain/a.txt" && echo more >"$e/plain/b.txt"
+cat >"$e/nouninstaller.zis" <<EOT
+object Setup: TSetupDescription
+  AddUninstaller = False
+  object Product: TMainInstall
+    ProductName = 'Plain'
+  end
+  object Files: TInstallFileGroup
+    Container = Product
+  end
+  object Tree: TInstallFolder
+    Container = Files
+    SourceDir = 'plain'
+  end
+end
+EOT
+out=$("$zbuild" -q "$e/nouninstaller.zis" --runtime "$work/fake-runtime" -o "$e/nouninstaller.exe" 2>&1) ||
+    fail "AddUninstaller = False: $out"
+
 # ---- the tree, through the shipped runtime
 bash "$here/make_tree.sh" "$work/payload" || fail "the payload"
 if ! "$zbuild" -q "$work/payload/tree.zis" -o "$work/setup.exe" 2>"$work/build.txt"; then
