@@ -168,6 +168,7 @@ void TFileHeaders::LoadFromStream(TStream* stream, std::int32_t base) {
             throw EZCFHCannotReadHeaders();
         auto header = std::make_unique<TFileHeader>();
         header->ReadRecord(stream);
+        header->Position = position - base;
         // A single-file archive is disk 0 only: other disk numbers would have the reader
         // open the same file again and again and inflate from its first byte on.
         if (MultiDisk == 0 && (header->Record.FirstDisk() != 0 || header->Record.LastDisk() != 0))

@@ -156,6 +156,9 @@ public:
     // True when the record was read from an archive; the add operation compresses only
     // headers for which it is false.
     bool InArchive = false;
+    // Where the record lies, from the archive's start (the preamble's first byte); -1
+    // when not known.
+    std::int64_t Position = -1;
 
     // FileName without blanks at either end is not empty.
     bool IsValid() const;

@@ -410,6 +410,7 @@ void TZarnCompress::AddOne(TFileHeader* header, OpenFile& archive) {
     TZarnNormalHandleStream* compressed = dest_->stream.get();
     compressed->Seek(0, TSeekOrigin::soBeginning);
     const std::int64_t headerPos = out->Position();
+    header->Position = headerPos;
     header->WriteRecord(out);
     header->Record.SetDataStart(std::int32_t(out->Position()));
     // The compressed data into the archive.
@@ -540,6 +541,7 @@ void TZarnCompress::ExtractOne(const std::string& target) {
     });
     OpenDiskFile(record.FirstDisk() == 0 ? 1 : record.FirstDisk(), compressedFile_);
     currentDisk_ = record.FirstDisk();
+    CheckDataRange(record, source_->stream->GetSize() - offset_);
     ForceDirectories(ExtractFilePath(target));
     if (!dest_->Open(target, ReadWrite, 0, platform::CreateAlways)) throw EZCCouldNotCreateFile(target);
     const std::int64_t start = std::int64_t(offset_) + record.DataStart();
@@ -559,6 +561,22 @@ void TZarnCompress::ExtractOne(const std::string& target) {
     const TDateTime date = record.FileDate();
     if (!IsPlausibleDate(date) || !FileSetDate(dest_->handle, date))
         throw Exception("Cannot set the date of the file just extracted.");
+}
+
+// A single-file archive's data range lies inside the archive, clear of the preamble and
+// of every header record. Ranges may be shared (a builder stores identical files once),
+// but never over a record: its bytes would be read as data, and the data written over
+// it when the table is saved.
+void TZarnCompress::CheckDataRange(const TFileHeaderRecord& record, std::int64_t archiveSize) {
+    if (fileHeaders_->MultiDisk != 0) return;
+    const std::int64_t first = record.DataStart(), last = record.LastByte();
+    // Outside the archive: the reads find nothing and the size check reports it.
+    if (first < 0 || last < first || last >= archiveSize) return;
+    if (first < 5) throw EZCFHCannotReadHeaders();
+    for (int i = 0; i < fileHeaders_->Count(); ++i) {
+        const std::int64_t at = fileHeaders_->GetFileHeaders(i)->Position;
+        if (at >= 0 && first < at + TFileHeaderRecord::Size && at <= last) throw EZCFHCannotReadHeaders();
+    }
 }
 
 void TZarnCompress::OpenDiskFile(int diskNumber, std::string& fileName) {

@@ -166,6 +166,7 @@ private:
     void RunOperation(Body&& body);
     void AddOne(TFileHeader* header, OpenFile& archive);
     void ExtractOne(const std::string& target);
+    void CheckDataRange(const TFileHeaderRecord& record, std::int64_t archiveSize);
     std::string ExtractTarget();
     void ResetTotals();
     void FillFileStats(const TFileHeader& header);

@@ -36,8 +36,14 @@ bool StartsWithWord(const std::string& line, const char* word, std::string& rest
 
 ZARN_DEFINE_CLASS(TSetupDescription, TComponent, [](TClassBuilder<TSetupDescription>& b) {
     using D = TSetupDescription;
-    b.Bool("AddUninstaller", &D::AddUninstaller, &D::SetAddUninstaller);
+    b.Bool("AddUninstaller", &D::AddUninstaller, &D::SetAddUninstaller)
+        .Enum("Compression", PayloadCompressionNames(), &D::Compression, &D::SetCompression);
 })
+
+const std::vector<std::string>& PayloadCompressionNames() {
+    static const std::vector<std::string> names{"pcZlib", "pcSolid"};
+    return names;
+}
 
 TSetupDescription::TSetupDescription(TComponent* owner) : TComponent(owner) {}
 

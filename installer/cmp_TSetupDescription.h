@@ -35,6 +35,12 @@ class TFileContainer;
 class TInstallFileGroup;
 
 // The root of a description: the settings of the package as a whole.
+// How the builder packs the payload: every file as its own zlib stream (the archive as
+// the engine writes it), or the whole archive, stored, as one solid LZMA container that
+// the runtime unpacks before it installs.
+enum class TPayloadCompression : std::uint8_t { pcZlib, pcSolid };
+const std::vector<std::string>& PayloadCompressionNames();
+
 class TSetupDescription : public TComponent {
     ZARN_CLASS(TSetupDescription, TComponent)
 public:
@@ -45,9 +51,13 @@ public:
     // TUninstallEXE of its own gets none either.
     bool AddUninstaller() const { return addUninstaller_; }
     void SetAddUninstaller(bool v) { addUninstaller_ = v; }
+    // zbuild's --compression overrides it.
+    TPayloadCompression Compression() const { return compression_; }
+    void SetCompression(TPayloadCompression v) { compression_ = v; }
 
 private:
     bool addUninstaller_ = true;
+    TPayloadCompression compression_ = TPayloadCompression::pcZlib;
 };
 
 // A whole folder tree taken into a file group. The builder scans SourceDir (recursively

@@ -1,9 +1,11 @@
 #include "installer/routines_Package.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
 
+#include "archive/routines_Lzma.h"
 #include "framework/streams.h"
 
 namespace package {
@@ -104,7 +106,7 @@ bool ImageEnd(TStream* stream, std::uint32_t& end) {
 }
 
 void WritePackage(TStream* out, TStream* runtime, const std::string& description, TStream* archive,
-                  std::uint32_t archiveSize) {
+                  std::uint32_t archiveSize, std::uint32_t compression) {
     std::uint32_t imageEnd = 0;
     if (!ImageEnd(runtime, imageEnd)) throw Exception("The runtime is not a Windows program");
     runtime->SetPosition(0);
@@ -121,7 +123,7 @@ void WritePackage(TStream* out, TStream* runtime, const std::string& description
     std::memcpy(h, Magic, 8);
     Put32(h + 8, HeaderSize);
     Put32(h + 12, FormatVersion);
-    Put32(h + 16, CompressionArchive);
+    Put32(h + 16, compression);
     Put32(h + 24, descriptionOffset);
     Put32(h + 28, std::uint32_t(description.size()));
     Put32(h + 32, archiveOffset);
@@ -166,7 +168,7 @@ TPackageState ReadPackage(TStream* stream, TPackage& package) {
     crc = Crc32(crc, description.data(), description.size());
     if (!CrcOf(stream, std::int64_t(start) + archOffset, archSize, crc) || crc != Le32(h + 44))
         return TPackageState::Damaged;
-    if (version > FormatVersion || compression != CompressionArchive) return TPackageState::Unsupported;
+    if (version > FormatVersion || (compression != CompressionArchive && compression != CompressionSolid)) return TPackageState::Unsupported;
 
     package.payloadStart = start;
     package.compression = compression;
@@ -174,6 +176,58 @@ TPackageState ReadPackage(TStream* stream, TPackage& package) {
     package.archiveOffset = start + archOffset;
     package.archiveSize = archSize;
     return TPackageState::Ok;
+}
+
+namespace {
+
+// A window on `size` bytes of `stream` from `start`: the decoder never reads past the
+// container, whatever its header claims.
+class TWindowStream : public TStream {
+public:
+    TWindowStream(TStream* stream, std::int64_t start, std::int64_t size) : s_(stream), start_(start), size_(size) {}
+    std::int32_t Read(void* buffer, std::int32_t count) override {
+        const std::int64_t n = std::min<std::int64_t>(count, size_ - pos_);
+        if (n <= 0 || s_->Seek(start_ + pos_, TSeekOrigin::soBeginning) != start_ + pos_) return 0;
+        const std::int32_t got = s_->Read(buffer, std::int32_t(n));
+        if (got > 0) pos_ += got;
+        return got;
+    }
+    std::int32_t Write(const void*, std::int32_t) override { return 0; }
+    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override {
+        const std::int64_t base = origin == TSeekOrigin::soBeginning ? 0 : origin == TSeekOrigin::soCurrent ? pos_ : size_;
+        pos_ = std::clamp<std::int64_t>(base + offset, 0, size_);
+        return pos_;
+    }
+    std::int64_t Size() override { return size_; }
+    void SetSize(std::int64_t) override {}
+
+private:
+    TStream* s_;
+    std::int64_t start_, size_, pos_ = 0;
+};
+
+}  // namespace
+
+std::uint64_t SolidArchiveSize(TStream* stream, const TPackage& package) {
+    TWindowStream window(stream, package.archiveOffset, package.archiveSize);
+    TLzmaDecompressionStream lzma(&window);
+    return std::uint64_t(lzma.Size());
+}
+
+void UnpackSolid(TStream* stream, const TPackage& package, TStream* out,
+                 const std::function<void(std::uint64_t done)>& progress) {
+    TWindowStream window(stream, package.archiveOffset, package.archiveSize);
+    TLzmaDecompressionStream lzma(&window);
+    std::vector<std::uint8_t> buffer(1 << 18);
+    std::uint64_t done = 0;
+    while (true) {
+        const std::int32_t n = lzma.Read(buffer.data(), std::int32_t(buffer.size()));
+        if (n <= 0) break;
+        out->WriteBuffer(buffer.data(), n);
+        done += std::uint64_t(n);
+        if (progress) progress(done);
+    }
+    if (done != std::uint64_t(lzma.Size())) throw ELzmaError("The solid payload ends early");
 }
 
 }  // namespace package

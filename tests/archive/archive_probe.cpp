@@ -5,10 +5,12 @@
 //   archive_probe pack <archive> <file>...        adds the files at the highest level
 //   archive_probe unpack <archive> <folder>       extracts every file into the folder
 //   archive_probe list <archive>                  name, size, compressed size, date, version
+//   archive_probe share <archive> <dest>          <archive> with identical files stored once
 #include <cstdio>
 #include <string>
 
 #include "archive/cmp_TZarnCompress.h"
+#include "archive/routines_ShareData.h"
 #include "registration/cmp_TVersion.h"
 
 int main(int argc, char** argv) {
@@ -29,6 +31,9 @@ int main(int argc, char** argv) {
             for (int i = 0; i < engine.FileCount(); ++i)
                 engine.FilesToProcess()->Add(engine.FileHeaders()->GetFileHeaders(i)->Record.FileName());
             engine.Extract();
+        } else if (command == "share" && argc == 4) {
+            const TShareResult r = ShareIdenticalData(argv[2], argv[3]);
+            std::printf("%d shared, %lld bytes saved\n", r.shared, (long long)r.saved);
         } else if (command == "list") {
             for (int i = 0; i < engine.FileCount(); ++i) {
                 const TFileHeaderRecord& r = engine.FileHeaders()->GetFileHeaders(i)->Record;

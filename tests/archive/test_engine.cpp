@@ -410,6 +410,46 @@ TEST_F(EngineTest, HostileArchivesWriteNothingOutsideTheFolderAndNoMoreThanTheir
     }
 }
 
+// Identical files stored once: a second record pointing at the first one's data reads
+// back; a shared range that reaches into a header record (or the preamble) is refused
+// before anything is written.
+TEST_F(EngineTest, SharedDataRangesReadBackAndMayNotOverlapARecord) {
+    const std::string data = NoiseBytes(3000) + std::string(5000, 'a');
+    const std::string z = Deflate(data);
+    const std::int32_t size = std::int32_t(data.size()), csize = std::int32_t(z.size());
+    const std::int32_t first = 5 + TFileHeaderRecord::Size;           // the first file's data
+    const std::int32_t second = first + csize;                        // the second record
+    const std::int32_t third = second + TFileHeaderRecord::Size;
+    auto archive = [&](std::int32_t start, std::int32_t last) {
+        RecordSpec a{"a.bin", size, first, csize, first + csize - 1, second};
+        RecordSpec b{"b.bin", size, start, csize, last, third};
+        return Preamble(2) + RecordBytes(a) + z + RecordBytes(b);
+    };
+    const std::string out = Path("out");
+    auto extract = [&](const std::string& arc) {
+        engine->SetCompressedFile(Path(arc));
+        engine->SetExtractDirectory(out);
+        engine->FilesToProcess()->Clear();
+        engine->FilesToProcess()->Add("a.bin");
+        engine->FilesToProcess()->Add("b.bin");
+        engine->Extract();
+    };
+    WriteText(Path("shared.arc"), archive(first, first + csize - 1));
+    extract("shared.arc");
+    EXPECT_EQ(ReadText(out + "\\a.bin"), data);
+    EXPECT_EQ(ReadText(out + "\\b.bin"), data);
+    // Over the second record, over the first one's, over the preamble.
+    int n = 0;
+    for (auto [start, last] : {std::pair{first, second + 10}, std::pair{first - 20, first + csize - 1},
+                               std::pair{2, first + csize - 1}}) {
+        const std::string name = "overlap" + std::to_string(++n) + ".arc";
+        WriteText(Path(name), archive(start, last));
+        platform::DeleteFile(out + "\\b.bin");
+        EXPECT_THROW(extract(name), EZCFHCannotReadHeaders) << name;
+        EXPECT_FALSE(platform::FileExists(out + "\\b.bin")) << name;
+    }
+}
+
 TEST_F(EngineTest, CopyFileFollowsThePolicyAndStopsQuietly) {
     Make(Path("src.bin"), NoiseBytes(50000), DefaultStamp() + 2);
     Make(Path("dst.bin"), "old", DefaultStamp() + 5);

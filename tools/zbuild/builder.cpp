@@ -6,6 +6,8 @@
 #include <set>
 
 #include "archive/cmp_TFileHeaders.h"
+#include "archive/routines_Lzma.h"
+#include "archive/routines_ShareData.h"
 #include "framework/paths.h"
 #include "framework/streams.h"
 #include "install/cmp_TInstallContainer.h"
@@ -32,6 +34,8 @@ namespace {
 
 using PS = TPathSpecifiers;
 
+constexpr std::uint32_t SolidDictionary = 64u << 20;
+
 const char* const kUsage =
     "usage: zbuild DESCRIPTION [-o SETUP.EXE] [options]\n"
     "       zbuild --classes\n"
@@ -47,9 +51,16 @@ const char* const kUsage =
     "  --runtime DIR       the folder of the Windows runtime programs (zsetup.exe,\n"
     "                      zrestart.exe, uninstall.exe); default: beside zbuild, else\n"
     "                      the folder the build set up\n"
+    "  --compression KIND  zlib: every file a zlib stream of its own, as the archive\n"
+    "                      engine writes it; solid: the archive, its files stored, packed\n"
+    "                      whole as LZMA (much smaller where files resemble each other;\n"
+    "                      the setup program unpacks it to its temporary folder first).\n"
+    "                      Default: the description's Compression (pcZlib, pcSolid)\n"
     "  --jobs N            threads that compress (default: one per processor core, at\n"
     "                      least 2; the output is the same for every N above 1, and\n"
-    "                      differs for 1, which compresses exactly as the library does)\n"
+    "                      differs for 1, which compresses exactly as the library does;\n"
+    "                      solid: up to N blocks of at least 32 MB packed side by side,\n"
+    "                      each losing the repeats across its boundary)\n"
     "  -q, --quiet         no progress, only errors\n"
     "  --classes           lists the classes a description may use, with their\n"
     "                      properties\n"
@@ -62,6 +73,8 @@ struct Options {
     std::string output;
     std::string runtime;
     int jobs = 0;
+    // Empty: the description says.
+    std::string compression;
     bool quiet = false;
     bool classes = false;
 };
@@ -88,6 +101,10 @@ Options Parse(const std::vector<std::string>& args) {
             if (!TryStrToInt(v, n) || n < 1 || n > TZarnCompress::MaxJobs)
                 throw UsageError("--jobs needs a number from 1 to " + std::to_string(TZarnCompress::MaxJobs));
             o.jobs = int(n);
+        } else if (a == "--compression") {
+            o.compression = value();
+            if (o.compression != "zlib" && o.compression != "solid")
+                throw UsageError("--compression is zlib or solid");
         } else if (a == "-q" || a == "--quiet") {
             o.quiet = true;
         } else if (a == "--classes") {
@@ -275,6 +292,7 @@ public:
         platform::SetCurrentDirectory(oldFolder);
         root_.reset();
         if (!archive_.empty()) platform::DeleteFile(archive_);
+        if (!solid_.empty()) platform::DeleteFile(solid_);
         return code;
     }
 
@@ -353,7 +371,11 @@ private:
                          "; nothing written\n");
             return ExitFailed;
         }
-        Compress();
+        const bool solid = o_.compression.empty() ? root_->Compression() == TPayloadCompression::pcSolid
+                                                  : o_.compression == "solid";
+        Compress(solid);
+        Share();
+        if (solid) Pack();
         Write(embedded);
         return ExitOk;
     }
@@ -463,6 +485,9 @@ private:
         return out;
     }
 
+    // The uninstall program zbuild added (the files of a folder have no name either).
+    bool IsUninstaller(TInstallFile* f) const { return !uninstallerName_.empty() && SameText(f->Name(), uninstallerName_); }
+
     // The component that names a file in the author's description.
     std::string Owner(TInstallFile* f) const {
         if (!f->Name().empty()) return f->Name();
@@ -476,7 +501,7 @@ private:
     void CheckFiles() {
         std::map<std::string, std::string> stored;  // upper-case stored name: owner
         for (TInstallFile* f : ComponentsOf<TInstallFile>(root_.get())) {
-            const bool ours = SameText(f->Name(), uninstallerName_);
+            const bool ours = IsUninstaller(f);
             const std::string owner = ours ? root_->Name() : Owner(f);
             if (!f->Container()) {
                 Error(owner, "no Container: an install file belongs to a file group");
@@ -504,11 +529,15 @@ private:
                                               " is the package's own (the restart program)");
     }
 
-    void Compress() {
+    int Jobs() const { return o_.jobs ? o_.jobs : std::max(2, int(platform::ProcessorCount())); }
+
+    // The archive of every file; for a solid payload its files are stored, for LZMA to
+    // pack across them.
+    void Compress(bool solid) {
         archive_ = zarc::TempFileBeside(output_);
         platform::DeleteFile(archive_);
-        SharedCompress->SetJobs(o_.jobs ? o_.jobs : std::max(2, int(platform::ProcessorCount())));
-        SharedCompress->SetCompressionLevel(TCompressionLevel::colMax);
+        SharedCompress->SetJobs(solid ? 1 : Jobs());
+        SharedCompress->SetCompressionLevel(solid ? TCompressionLevel::colNone : TCompressionLevel::colMax);
         const std::string descFolder = platform::GetCurrentDirectory();
 
         for (TFileContainer* g : ComponentsOf<TFileContainer>(root_.get())) {
@@ -520,7 +549,7 @@ private:
         std::int64_t done = 0;
         std::vector<std::string> programs;
         for (TInstallFile* f : ComponentsOf<TInstallFile>(root_.get())) {
-            if (SameText(f->Name(), uninstallerName_)) {
+            if (IsUninstaller(f)) {
                 // The package's own programs come from the runtime folder, below.
                 f->SetContainer(nullptr);
                 programs.push_back(f->SourcePath());
@@ -567,14 +596,55 @@ private:
         progress_.End();
     }
 
+    // Identical files stored once.
+    void Share() {
+        const std::string shared = zarc::TempFileBeside(output_);
+        try {
+            const TShareResult r = ShareIdenticalData(archive_, shared);
+            platform::DeleteFile(archive_);
+            archive_ = shared;
+            if (r.shared)
+                progress_.Line("zbuild: " + std::to_string(r.shared) + (r.shared == 1 ? " file is" : " files are") +
+                               " stored once with an identical one (" + zarc::SizeText(r.saved) + " saved)");
+        } catch (...) {
+            platform::DeleteFile(shared);
+            throw;
+        }
+    }
+
+    // The archive as one LZMA container, in Jobs() blocks packed side by side.
+    void Pack() {
+        solid_ = zarc::TempFileBeside(output_);
+        TFileStream in(archive_, fmOpenRead | fmShareDenyNone);
+        const std::int64_t size = in.Size();
+        progress_.Begin(size, 1);
+        progress_.Line("zbuild: packing the archive (" + zarc::SizeText(size) + ") as solid LZMA");
+        progress_.StartFile("solid LZMA", size);
+        TFileStream out(solid_, fmCreate);
+        TLzmaEncodeOptions options;
+        // DLLs of one code base repeat each other tens of megabytes apart: a dictionary
+        // that reaches them (the runtime needs as much memory, at most the block's size).
+        options.DictionarySize = SolidDictionary;
+        // Blocks below 32 MB lose more than the threads win.
+        options.Jobs = int(std::max<std::int64_t>(1, std::min<std::int64_t>(Jobs(), size / (32 << 20))));
+        LzmaEncode(&in, &out, size, options, [this](std::int64_t done, std::int64_t) {
+            progress_.Update(done);
+            if (console_.Interrupted()) throw Exception("the build was stopped");
+        });
+        progress_.EndFile();
+        progress_.End();
+    }
+
     void Write(const std::string& embedded) {
         const std::string temp = zarc::TempFileBeside(output_);
         try {
             {
                 TFileStream runtime(Runtime(RuntimeProgram), fmOpenRead | fmShareDenyNone);
-                TFileStream archive(archive_, fmOpenRead | fmShareDenyNone);
+                TFileStream archive(solid_.empty() ? archive_ : solid_, fmOpenRead | fmShareDenyNone);
                 TFileStream out(temp, fmCreate);
-                package::WritePackage(&out, &runtime, embedded, &archive, std::uint32_t(archive.Size()));
+                if (archive.Size() > 0x7FFF0000) throw Exception("the payload would grow beyond 2 GB");
+                package::WritePackage(&out, &runtime, embedded, &archive, std::uint32_t(archive.Size()),
+                                      solid_.empty() ? package::CompressionArchive : package::CompressionSolid);
             }
             zarc::ReplaceFile(temp, output_);
         } catch (...) {
@@ -590,7 +660,7 @@ private:
     const Options& o_;
     zarc::Console& console_;
     zarc::Progress progress_;
-    std::string descPath_, descShown_, output_, text_, runtime_, archive_, uninstallerName_;
+    std::string descPath_, descShown_, output_, text_, runtime_, archive_, solid_, uninstallerName_;
     std::vector<TObjectSpan> spans_;
     std::vector<TDescriptionError> errors_;
     std::unique_ptr<TSetupDescription> root_;

@@ -33,6 +33,7 @@ const char* const EnglishTexts[] = {
     "1;The installer is damaged or incomplete.",
     "2;This installer needs a newer version of the setup program.",
     "3;The installer's description cannot be read: %s",
+    "4;There is not enough free space in %s to unpack the installer: it needs %s MB.",
     "7;The installation failed: %s",
     "8;The setup program holds no installer.",
     "9;This Windows cannot load Windows programs: their servers were installed without registering.",
@@ -41,6 +42,7 @@ const char* const GermanTexts[] = {
     "1;Das Installationsprogramm ist besch\xe4" "digt oder unvollst\xe4" "ndig.",
     "2;Dieses Installationsprogramm braucht eine neuere Version des Setup-Programms.",
     "3;Die Beschreibung des Installationsprogramms kann nicht gelesen werden: %s",
+    "4;In %s ist nicht genug Platz frei, um das Installationsprogramm zu entpacken: es braucht %s MB.",
     "7;Die Installation ist fehlgeschlagen: %s",
     "8;Das Setup-Programm enth\xe4" "lt kein Installationsprogramm.",
     "9;Dieses Windows kann keine Windows-Programme laden: ihre Server wurden installiert, ohne sich zu registrieren.",
@@ -61,6 +63,7 @@ public:
     ~Runtime() {
         root_.reset();
         if (!restartCopy_.empty()) platform::DeleteFile(restartCopy_);
+        if (!unpacked_.empty()) platform::DeleteFile(unpacked_);
     }
 
     int Run() {
@@ -91,6 +94,10 @@ public:
                     Report(TranslateText("The installer is damaged or incomplete."), true);
                     return ExitFailed;
             }
+            archive_ = image_;
+            archiveOffset_ = package_.archiveOffset;
+            if (package_.compression == package::CompressionSolid)
+                if (const int code = Unpack(); code != ExitInstalled) return code;
             try {
                 root_ = std::make_unique<TSetupDescription>(nullptr);
                 ReadSetupDescription(root_.get(), package_.description, "setup");
@@ -116,6 +123,40 @@ public:
     }
 
 private:
+    // A solid payload becomes an archive in the temporary folder, unpacked whole (every
+    // block's CRC checked) before anything is installed; the destructor removes it,
+    // however the run ends.
+    int Unpack() {
+        const std::string folder = platform::GetTempPath();
+        std::string temp;
+        try {
+            TFileStream image(image_, fmOpenRead | fmShareDenyNone);
+            const std::uint64_t size = package::SolidArchiveSize(&image, package_);
+            std::uint64_t free = 0, total = 0;
+            // Some room beside it for the restart program and the file system's own.
+            if (folder.empty() || !platform::GetDiskFreeSpace(folder, free, total) || free < size + (1u << 20)) {
+                Report(Format(TranslateText("There is not enough free space in %s to unpack the installer: it needs %s MB."),
+                              {RemoveTrailingBackslash(folder), IntToStr(std::int64_t((size >> 20) + 2))}),
+                       true);
+                return ExitFailed;
+            }
+            if (platform::GetTempFileName(folder, "zsp", 0, temp) == 0 || temp.empty())
+                throw Exception("no temporary file");
+            unpacked_ = temp;
+            TFileStream out(temp, fmCreate);
+            package::UnpackSolid(&image, package_, &out);
+        } catch (const EWriteError& e) {
+            Report(Format(TranslateText("The installation failed: %s"), {e.Message()}), true);
+            return ExitFailed;
+        } catch (const Exception&) {
+            Report(TranslateText("The installer is damaged or incomplete."), true);
+            return ExitFailed;
+        }
+        archive_ = unpacked_;
+        archiveOffset_ = 0;
+        return ExitInstalled;
+    }
+
     void Report(const std::string& text, bool error) {
         if (switches_.silent) {
             std::fprintf(error ? stderr : stdout, "%s\n", text.c_str());
@@ -131,7 +172,7 @@ private:
             TComponent* c = root_->Components(i);
             if (auto* g = dynamic_cast<TFileContainer*>(c)) {
                 g->SetArchiveFileType(PS::ddAbsolute);
-                g->SetArchiveFile(image_);
+                g->SetArchiveFile(archive_);
             } else if (auto* f = dynamic_cast<TInstallFile*>(c)) {
                 f->SetArchiveFileType(PS::ddContainerArchiveFile);
             }
@@ -148,8 +189,8 @@ private:
         if (folder.empty() || platform::GetTempFileName(folder, "zsr", 0, temp) == 0 || temp.empty()) return;
         platform::DeleteFile(temp);
         const std::string copy = ChangeFileExt(temp, ".exe");
-        SharedCompress->SetCompressedFile(image_);
-        SharedCompress->SetOffset(std::int32_t(package_.archiveOffset));
+        SharedCompress->SetCompressedFile(archive_);
+        SharedCompress->SetOffset(std::int32_t(archiveOffset_));
         SharedCompress->SetExtractDirectory(ExtractFilePath(copy));
         SharedCompress->DestName = ExtractFileName(copy);
         SharedCompress->SetOverwrite(TOverwriteType::owAlways);
@@ -182,8 +223,8 @@ private:
     void RunInstallation() {
         PrepareRestartProgram();
         SkipRegistrationWithoutWindowsImages();
-        SharedCompress->SetCompressedFile(image_);
-        SharedCompress->SetOffset(std::int32_t(package_.archiveOffset));
+        SharedCompress->SetCompressedFile(archive_);
+        SharedCompress->SetOffset(std::int32_t(archiveOffset_));
         install_->Process();
     }
 
@@ -222,6 +263,10 @@ private:
     std::unique_ptr<TSetupDescription> root_;
     TMainInstall* install_ = nullptr;
     std::string restartCopy_;
+    // The archive the engine reads: this program at the archive's offset, or the
+    // unpacked solid payload.
+    std::string archive_, unpacked_;
+    std::uint32_t archiveOffset_ = 0;
     bool unregistered_ = false;
 };
 

@@ -88,6 +88,27 @@ end
 EOT
 echo "description errors: file, line and component named, nothing written"
 
+# Without the uninstall program, a folder's files (which have no component names) are
+# still the author's, read from the description's folder.
+mkdir -p "$e/plain" && echo plain >"$e/plain/a.txt" && echo more >"$e/plain/b.txt"
+cat >"$e/nouninstaller.zis" <<EOT
+object Setup: TSetupDescription
+  AddUninstaller = False
+  object Product: TMainInstall
+    ProductName = 'Plain'
+  end
+  object Files: TInstallFileGroup
+    Container = Product
+  end
+  object Tree: TInstallFolder
+    Container = Files
+    SourceDir = 'plain'
+  end
+end
+EOT
+out=$("$zbuild" -q "$e/nouninstaller.zis" --runtime "$work/fake-runtime" -o "$e/nouninstaller.exe" 2>&1) ||
+    fail "AddUninstaller = False: $out"
+
 # ---- the tree, through the shipped runtime
 bash "$here/make_tree.sh" "$work/payload" || fail "the payload"
 if ! "$zbuild" -q "$work/payload/tree.zis" -o "$work/setup.exe" 2>"$work/build.txt"; then
@@ -102,7 +123,7 @@ cmp "$work/setup.exe" "$work/setup2.exe" || fail "two builds differ"
 
 "$zsetup" "$work/setup.exe" /S '/D=C:\Some' 'Folder' >"$work/silent.txt" 2>&1 || fail "silent install: $(cat "$work/silent.txt")"
 bash "$here/compare_tree.sh" "$work/payload" "$work/root/drive_c/Some Folder" || fail "the silent install's files"
-grep -q '"UninstallString"=.*C:\\\\Some Folder\\\\UNINSTALL.EXE.* Zarn Tree Sample"' "$work/root/zarn-machine.reg" ||
+grep -qF '"UninstallString"="\"C:\\Some Folder\\UNINSTALL.EXE\" Zarn Tree Sample"' "$work/root/zarn-machine.reg" ||
     fail "no uninstall entry"
 
 # The wizard in the terminal back end, scripted: the licence (read by zbuild from its
@@ -136,3 +157,21 @@ for bad in damaged truncated; do
 done
 [ ! -e "$work/root/drive_c/Program Files/Zarn Tree Sample" ] || fail "a refused setup installed"
 echo "host runtime: silent and terminal installs byte-identical, damaged and cut-short setups refused"
+
+# Solid: smaller, installs byte-identical, leaves no unpacked archive behind; one whose
+# LZMA data is changed under a valid package CRC is refused by the block CRCs.
+rm -rf "$work/root"
+"$zbuild" -q --compression solid "$work/payload/tree.zis" -o "$work/solid.exe" || fail "the solid build"
+[ "$(stat -c %s "$work/solid.exe")" -lt "$size" ] || fail "the solid setup is no smaller"
+"$zsetup" "$work/solid.exe" /S '/D=C:\Solid' >"$work/solid.txt" 2>&1 || fail "solid install: $(cat "$work/solid.txt")"
+bash "$here/compare_tree.sh" "$work/payload" "$work/root/drive_c/Solid" || fail "the solid install's files"
+[ -z "$(find "$work/root" -iname 'zsp*')" ] || fail "the unpacked archive was left behind"
+rm -rf "$work/root"
+python3 "$here/damage_solid.py" "$work/solid.exe" "$work/solid-damaged.exe" || fail "damage_solid.py"
+out=$("$zsetup" "$work/solid-damaged.exe" /S '/D=C:\Solid' 2>&1)
+rc=$?
+[ $rc -eq 2 ] || fail "damaged solid: exit $rc: $out"
+echo "$out" | grep -q "The installer is damaged or incomplete." || fail "damaged solid: $out"
+[ ! -e "$work/root/drive_c/Solid" ] || fail "a damaged solid setup installed"
+[ -z "$(find "$work/root" -iname 'zsp*' 2>/dev/null)" ] || fail "the damaged solid setup left its archive"
+echo "solid: installed byte-identical ($(stat -c %s "$work/solid.exe") bytes against $size), damaged LZMA refused"
