@@ -9,29 +9,8 @@ demo=$1 pilot=$2 shots=$3
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
 fi
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
-WINEPREFIX=$(mktemp -d /tmp/zarn-wizard-wine.XXXXXX)
-export WINEPREFIX
-demo_pid=
-cleanup() {
-    [ -n "$demo_pid" ] && kill "$demo_pid" 2>/dev/null
-    wineserver -k >/dev/null 2>&1
-    timeout 30 wineserver -w >/dev/null 2>&1
-    rm -rf "$WINEPREFIX"
-}
-trap cleanup EXIT
-fail() { echo "FAILED: $*"; exit 1; }
-# Wine's output goes to files: a pipe would stay open as long as any Wine process lives.
-run() {
-    local out rc
-    out=$(mktemp /tmp/zarn-wizard-out.XXXXXX)
-    timeout 120 wine "$@" >"$out" 2>&1 </dev/null
-    rc=$?
-    tr -d '\r' <"$out"
-    rm -f "$out"
-    return $rc
-}
+. "$(dirname "$0")/../support/wine_prefix.sh"
+wine_prefix_start wizard
 shot() { sleep 0.5; import -window root "$shots/$1.png" 2>/dev/null && echo "screenshot $shots/$1.png"; }
 title="Setup - Zarn Demo"
 press() { run "$pilot" click "$title" "$1" || { run "$pilot" texts "$title"; fail "no \"$1\" to press"; }; }
@@ -50,7 +29,7 @@ timeout 120 wineserver -w >/dev/null 2>&1 </dev/null
 mkdir -p "$shots" && rm -f "$shots"/*.png
 
 (exec wine "$demo" >"$shots/run.log" 2>&1 </dev/null) &
-demo_pid=$!
+wine_bg_pid=$!
 run "$pilot" wait "$title" 60 || fail "the wizard did not appear"
 showing "Welcome to the setup of Zarn Demo"
 shot 1-welcome
@@ -77,8 +56,8 @@ showing "Setup has finished"
 shot 7-finish
 press "Start the game"
 press "Finish"
-wait "$demo_pid"
+wait "$wine_bg_pid"
 rc=$?
-demo_pid=
+wine_bg_pid=
 [ "$rc" -eq 0 ] || fail "the wizard ended with $rc"
 echo "wizard under Wine: seven pages pressed through, screenshots in $shots"

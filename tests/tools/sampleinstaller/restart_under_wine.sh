@@ -8,36 +8,12 @@
 set -u
 installer=$1 pilot=$2 payload=$3
 
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
-WINEPREFIX=$(mktemp -d /tmp/zarn-restart-wine.XXXXXX)
-export WINEPREFIX
-holder_pid=
-cleanup() {
-    [ -n "$holder_pid" ] && kill "$holder_pid" 2>/dev/null
-    wineserver -k >/dev/null 2>&1
-    timeout 30 wineserver -w >/dev/null 2>&1
-    rm -rf "$WINEPREFIX"
-}
-trap cleanup EXIT
-fail() { echo "FAILED: $*"; exit 1; }
-run() {
-    local out rc
-    out=$(mktemp /tmp/zarn-restart-out.XXXXXX)
-    timeout 120 wine "$@" >"$out" 2>&1 </dev/null
-    rc=$?
-    tr -d '\r' <"$out"
-    rm -f "$out"
-    return $rc
-}
+. "$(dirname "$0")/../../support/wine_prefix.sh"
+wine_prefix_start restart
 # Whether a registry key exists (reg query's exit code).
 has_key() { timeout 60 wine reg query "$1" >/dev/null 2>&1 </dev/null; }
 
-timeout 300 wineboot -i >/dev/null 2>&1 </dev/null || fail "wineboot"
-timeout 120 wineserver -w >/dev/null 2>&1 </dev/null
-for d in "$WINEPREFIX"/drive_c/users/*/*; do
-    if [ -L "$d" ]; then rm -f "$d" && mkdir -p "$d"; fi
-done
+wine_prefix_boot
 run "$pilot" shellfolders >/dev/null || fail "the shell folders"
 
 src=$WINEPREFIX/drive_c/ZARNSAMP
@@ -55,7 +31,7 @@ timeout 60 wine reg delete "$clsid" /f >/dev/null 2>&1 </dev/null
 printf 'The new read-me of the Zarn Sample.\r\n' >"$src/README.TXT"
 (exec wine "$pilot" hold 300 'C:\Program Files\Zarn Sample\README.TXT' 'C:\Program Files\Zarn Sample\ZARNCOM.DLL' \
     >"$WINEPREFIX/hold.log" 2>&1 </dev/null) &
-holder_pid=$!
+wine_bg_pid=$!
 for _ in $(seq 1 100); do grep -q holding "$WINEPREFIX/hold.log" 2>/dev/null && break; sleep 0.2; done
 grep -q holding "$WINEPREFIX/hold.log" || { cat "$WINEPREFIX/hold.log"; fail "the files could not be held"; }
 
@@ -69,9 +45,9 @@ has_key "$clsid" && fail "the COM server in use was registered before the restar
 has_key 'HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce' || fail "no RunOnce key"
 
 # The restart: every program ends, then Windows starts again.
-kill "$holder_pid" 2>/dev/null
-wait "$holder_pid" 2>/dev/null
-holder_pid=
+kill "$wine_bg_pid" 2>/dev/null
+wait "$wine_bg_pid" 2>/dev/null
+wine_bg_pid=
 wineserver -k >/dev/null 2>&1
 timeout 60 wineserver -w >/dev/null 2>&1
 timeout 300 wineboot -r >/dev/null 2>&1 </dev/null || fail "wineboot -r"

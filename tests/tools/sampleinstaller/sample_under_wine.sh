@@ -10,38 +10,11 @@ installer=$1 pilot=$2 check=$3 payload=$4 shots=$5
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
 fi
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
-# A prefix of its own: the counts the checks expect start from nothing.
-WINEPREFIX=$(mktemp -d /tmp/zarn-sample-wine.XXXXXX)
-export WINEPREFIX
-installer_pid=
-cleanup() {
-    [ -n "$installer_pid" ] && kill "$installer_pid" 2>/dev/null
-    wineserver -k >/dev/null 2>&1
-    timeout 30 wineserver -w >/dev/null 2>&1
-    rm -rf "$WINEPREFIX"
-}
-trap cleanup EXIT
-fail() { echo "FAILED: $*"; exit 1; }
-# Wine's output goes to files: a pipe would stay open as long as any Wine process lives.
-run() {
-    local out rc
-    out=$(mktemp /tmp/zarn-sample-out.XXXXXX)
-    timeout 120 wine "$@" >"$out" 2>&1 </dev/null
-    rc=$?
-    tr -d '\r' <"$out"
-    rm -f "$out"
-    return $rc
-}
+. "$(dirname "$0")/../../support/wine_prefix.sh"
+wine_prefix_start sample
 shot() { import -window root "$shots/$1.png" 2>/dev/null && echo "screenshot $shots/$1.png"; }
 
-timeout 300 wineboot -i >/dev/null 2>&1 </dev/null || fail "wineboot"
-timeout 120 wineserver -w >/dev/null 2>&1 </dev/null
-# Wine links the profile's Desktop and Documents to the home folder: folders of its own.
-for d in "$WINEPREFIX"/drive_c/users/*/*; do
-    if [ -L "$d" ]; then rm -f "$d" && mkdir -p "$d"; fi
-done
+wine_prefix_boot
 run "$pilot" shellfolders >/dev/null || fail "the shell folders"
 
 src=$WINEPREFIX/drive_c/ZARNSAMP
@@ -50,7 +23,7 @@ cp "$payload"/* "$src"/ && cp "$installer" "$src/SAMPLE.EXE" || fail "no payload
 
 title="Zarn Sample - Installation"
 (cd "$src" && exec wine SAMPLE.EXE >"$shots/run1.log" 2>&1 </dev/null) &
-installer_pid=$!
+wine_bg_pid=$!
 run "$pilot" wait "$title" 60 || fail "the installer's window did not appear"
 sleep 1
 shot 1-installer
@@ -58,9 +31,9 @@ run "$pilot" click "$title" "Install" || fail "Install"
 run "$pilot" wait "Information" 120 || { run "$pilot" texts "$title"; shot error; fail "the final message did not come"; }
 shot 2-installed
 run "$pilot" click "Information" "OK" || fail "OK on the final message"
-wait "$installer_pid"
+wait "$wine_bg_pid"
 rc=$?
-installer_pid=
+wine_bg_pid=
 [ "$rc" -eq 0 ] || fail "the first run ended with $rc"
 run "$check" 'C:\ZARNSAMP' 1 || fail "after the first run"
 

@@ -12,37 +12,13 @@ installer=$1 pilot=$2 payload=$3 shots=$4
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
 fi
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
-WINEPREFIX=$(mktemp -d /tmp/zarn-uninstall-wine.XXXXXX)
-export WINEPREFIX
-bg_pid=
-cleanup() {
-    [ -n "$bg_pid" ] && kill "$bg_pid" 2>/dev/null
-    wineserver -k >/dev/null 2>&1
-    timeout 30 wineserver -w >/dev/null 2>&1
-    rm -rf "$WINEPREFIX"
-}
-trap cleanup EXIT
-fail() { echo "FAILED: $*"; exit 1; }
-run() {
-    local out rc
-    out=$(mktemp /tmp/zarn-uninstall-out.XXXXXX)
-    timeout 120 wine "$@" >"$out" 2>&1 </dev/null
-    rc=$?
-    tr -d '\r' <"$out"
-    rm -f "$out"
-    return $rc
-}
+. "$(dirname "$0")/../../support/wine_prefix.sh"
+wine_prefix_start uninstall
 shot() { import -window root "$shots/$1.png" 2>/dev/null && echo "screenshot $shots/$1.png"; }
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zarn Sample'
 clsid='HKCR\CLSID\{5A41524E-0010-4C6F-8164-53616D706C65}'
 
-timeout 300 wineboot -i >/dev/null 2>&1 </dev/null || fail "wineboot"
-timeout 120 wineserver -w >/dev/null 2>&1 </dev/null
-for d in "$WINEPREFIX"/drive_c/users/*/*; do
-    if [ -L "$d" ]; then rm -f "$d" && mkdir -p "$d"; fi
-done
+wine_prefix_boot
 run "$pilot" shellfolders >/dev/null || fail "the shell folders"
 
 src=$WINEPREFIX/drive_c/ZARNSAMP
@@ -84,7 +60,7 @@ run reg query 'HKLM\SOFTWARE\Microsoft\Windows\Help' /v SAMPLE.HLP >/dev/null 2>
 install
 # Started as Windows' list of programs starts it: its "UninstallString".
 (cd / && exec wine 'C:\Program Files\Zarn Sample\UNINST.EXE' Zarn Sample >"$shots/interactive.log" 2>&1 </dev/null) &
-bg_pid=$!
+wine_bg_pid=$!
 run "$pilot" wait "Confirm" 60 || { shot error; fail "the question did not come"; }
 sleep 1
 shot 1-confirm
@@ -95,9 +71,9 @@ shot 2-closing
 texts=$(run "$pilot" texts "Information")
 echo "$texts"
 run "$pilot" click "Information" "OK" || fail "OK on the closing message"
-wait "$bg_pid"
+wait "$wine_bg_pid"
 rc=$?
-bg_pid=
+wine_bg_pid=
 [ "$rc" -eq 0 ] || fail "the interactive uninstall ended with $rc"
 echo "$texts" | grep -q 'Zarn Sample: kept' || fail "the closing message does not name the kept folder"
 gone || fail "UNINST.EXE is still there after the interactive run"
