@@ -106,11 +106,8 @@ private:
 }  // namespace
 
 void LoadUninstallTexts(TTranslator* t) {
-    TStringList english, german;
-    for (const char* s : EnglishTexts) english.Add(s);
-    for (const char* s : GermanTexts) german.Add(s);
-    t->lgEnglish()->SetStrings(&english);
-    t->lgGerman()->SetStrings(&german);
+    t->lgEnglish()->SetLines(EnglishTexts);
+    t->lgGerman()->SetLines(GermanTexts);
 }
 
 int RunUninstallProgram(const std::string& commandLine, const std::string& self, bool removeSelf) {

@@ -193,6 +193,12 @@ TLanguage::~TLanguage() {
 
 void TLanguage::SetFont(TFont* font) { font_->Assign(font); }
 
+void TLanguage::SetLines(const char* const* lines, std::size_t count) {
+    TStringList list;
+    for (std::size_t i = 0; i < count; ++i) list.Add(lines[i]);
+    SetStrings(&list);
+}
+
 void TLanguage::SetStrings(TStrings* lines) { strings_->Assign(lines); }
 
 void TLanguage::ClearElements() {

@@ -110,6 +110,12 @@ public:
     TZarnLanguage LanguageIdent() const { return languageIdent_; }
     TLangFormatStrings* Strings() const { return strings_.get(); }
     void SetStrings(TStrings* lines);  // assigns the lines (one parse)
+    // Assigns the language texts of a program's own, one line each (one parse).
+    template <std::size_t N>
+    void SetLines(const char* const (&lines)[N]) {
+        SetLines(lines, N);
+    }
+    void SetLines(const char* const* lines, std::size_t count);
     bool AutoParse() const { return autoParse_; }
     void SetAutoParse(bool v) { autoParse_ = v; }
 

@@ -40,11 +40,8 @@ const char* const GermanTexts[] = {
 };
 
 void LoadTexts(TTranslator* t) {
-    TStringList english, german;
-    for (const char* s : EnglishTexts) english.Add(s);
-    for (const char* s : GermanTexts) german.Add(s);
-    t->lgEnglish()->SetStrings(&english);
-    t->lgGerman()->SetStrings(&german);
+    t->lgEnglish()->SetLines(EnglishTexts);
+    t->lgGerman()->SetLines(GermanTexts);
 }
 
 // Removes this copy of the program at the next restart, when it is one of ours in the

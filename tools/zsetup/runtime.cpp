@@ -49,11 +49,8 @@ const char* const GermanTexts[] = {
 };
 
 void LoadTexts(TTranslator* t) {
-    TStringList english, german;
-    for (const char* s : EnglishTexts) english.Add(s);
-    for (const char* s : GermanTexts) german.Add(s);
-    t->lgEnglish()->SetStrings(&english);
-    t->lgGerman()->SetStrings(&german);
+    t->lgEnglish()->SetLines(EnglishTexts);
+    t->lgGerman()->SetLines(GermanTexts);
 }
 
 class Runtime {
