@@ -505,7 +505,12 @@ void TZarnCompress::Extract() {
             if (OnBeforeExtracting) OnBeforeExtracting(this, FileStats);
             std::string target = ExtractTarget();
             bool write = true;
+            // A file known to be absent is created as a new one: that saves the system
+            // looking the name up once more (a read-only check and a directory scan on
+            // Wine).
+            bool absent = true;
             if (platform::FileExists(target)) {
+                absent = false;
                 const TFileHeaderRecord& r = currentHeader_->Record;
                 write = ShouldOverwrite(target, [&] { return r.FileVersion(); }, [&] { return r.FileDate(); });
                 if (write && OnReplace) {
@@ -514,7 +519,7 @@ void TZarnCompress::Extract() {
                 }
             }
             if (SkipFile) write = false;
-            if (write) ExtractOne(target);
+            if (write) ExtractOne(target, absent);
             DestName.clear();
         }
     });
@@ -533,7 +538,7 @@ std::string TZarnCompress::ExtractTarget() {
     return AddTrailingBackslash(extractDirectory_) + DestName;
 }
 
-void TZarnCompress::ExtractOne(const std::string& target) {
+void TZarnCompress::ExtractOne(const std::string& target, bool absent) {
     const TFileHeaderRecord& record = currentHeader_->Record;
     Finally cleanup([&] {
         dest_->Close();
@@ -543,7 +548,9 @@ void TZarnCompress::ExtractOne(const std::string& target) {
     currentDisk_ = record.FirstDisk();
     CheckDataRange(record, source_->stream->GetSize() - offset_);
     ForceDirectories(ExtractFilePath(target));
-    if (!dest_->Open(target, ReadWrite, 0, platform::CreateAlways)) throw EZCCouldNotCreateFile(target);
+    if (!(absent && dest_->Open(target, ReadWrite, 0, platform::CreateNew)) &&
+        !dest_->Open(target, ReadWrite, 0, platform::CreateAlways))
+        throw EZCCouldNotCreateFile(target);
     const std::int64_t start = std::int64_t(offset_) + record.DataStart();
     readPosition_ = start;
     readable_ = start >= 0 && source_->stream->Seek(start, TSeekOrigin::soBeginning) == start;

@@ -165,7 +165,7 @@ private:
     template <class Body>
     void RunOperation(Body&& body);
     void AddOne(TFileHeader* header, OpenFile& archive);
-    void ExtractOne(const std::string& target);
+    void ExtractOne(const std::string& target, bool absent);
     void CheckDataRange(const TFileHeaderRecord& record, std::int64_t archiveSize);
     std::string ExtractTarget();
     void ResetTotals();

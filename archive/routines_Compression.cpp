@@ -14,6 +14,17 @@
 static_assert(sizeof(z_stream) == 56, "zlib's stream record of the 32-bit build");
 #endif
 
+std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t size) {
+    const auto* p = static_cast<const Bytef*>(data);
+    while (size > 0) {
+        const uInt n = uInt(std::min<std::size_t>(size, 1u << 30));
+        crc = std::uint32_t(crc32(crc, p, n));
+        p += n;
+        size -= n;
+    }
+    return crc;
+}
+
 ZARN_DEFINE_CLASS(TZarnStream, TStream, [](auto&) {})
 ZARN_DEFINE_CLASS(TZarnNormalHandleStream, TZarnStream, [](auto&) {})
 ZARN_DEFINE_CLASS(TCustomZlibStream, TStream, [](auto&) {})

@@ -24,6 +24,10 @@ ZARN_EXCEPTION(EDecompressionError, EZlibError);
 // The zlib version text handed to the stream initialisations.
 constexpr const char* ZlibInterfaceVersion = "1.0.4";
 
+// The standard CRC-32 (zlib's crc32, Python's zlib.crc32) of `size` bytes, continuing
+// from `crc` (0 to start).
+std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t size);
+
 // A stream with a size query and a size setter of its own.
 class TZarnStream : public TStream {
     ZARN_CLASS(TZarnStream, TStream)

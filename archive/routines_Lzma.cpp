@@ -44,17 +44,6 @@ std::uint64_t GetLE(const std::uint8_t* p, int bytes) {
     return v;
 }
 
-std::uint32_t Crc(std::uint32_t crc, const void* data, std::size_t size) {
-    const auto* p = static_cast<const Bytef*>(data);
-    while (size > 0) {
-        const uInt n = uInt(std::min<std::size_t>(size, 1u << 30));
-        crc = std::uint32_t(crc32(crc, p, n));
-        p += n;
-        size -= n;
-    }
-    return crc;
-}
-
 // Reads up to `count` bytes, as many as the stream gives before it reports 0 or an error.
 std::int64_t ReadUpTo(TStream* s, std::uint8_t* buffer, std::int64_t count) {
     std::int64_t done = 0;
@@ -171,7 +160,7 @@ SRes ReadInput(void* p, void* buffer, size_t* size) {
             in->s->sourceAt += got;
         }
         if (got == 0) throw ECompressionError("LZMA encoder: the source ended early");
-        in->crc = Crc(in->crc, buffer, std::size_t(got));
+        in->crc = Crc32(in->crc, buffer, std::size_t(got));
         in->done += got;
         *size = size_t(got);
         return SZ_OK;
@@ -512,7 +501,7 @@ std::int32_t TLzmaDecompressionStream::Read(void* buffer, std::int32_t count) {
         const SRes res = LzmaDec_DecodeToBuf(&d.dec, out + done, &outLen, d.in.get() + d.inPos, &srcLen,
                                              want == d.blockLeft ? LZMA_FINISH_END : LZMA_FINISH_ANY, &d.status);
         d.inPos += std::int32_t(srcLen);
-        d.crc = Crc(d.crc, out + done, outLen);
+        d.crc = Crc32(d.crc, out + done, outLen);
         done += std::int32_t(outLen);
         d.blockLeft -= std::int64_t(outLen);
         position_ += std::int64_t(outLen);

@@ -3,6 +3,7 @@
 #include "framework/paths.h"
 #include "platform/files.h"
 #include "platform/system.h"
+#include "registration/routines_UninstallLog.h"
 
 namespace {
 
@@ -67,6 +68,7 @@ void TMainInstall::ApplyInstallType() { ApplyTo(this, installType_); }
 
 void TMainInstall::Process() {
     ApplyInstallType();
+    TUninstallLogSession log("\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + ProductName());
     TInstall::Process();
 }
 

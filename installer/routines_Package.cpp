@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "archive/routines_Compression.h"
 #include "archive/routines_Lzma.h"
 #include "framework/streams.h"
 
@@ -13,19 +14,6 @@ namespace package {
 namespace {
 
 constexpr char Magic[8] = {'Z', 'A', 'R', 'N', 'P', 'K', 'G', '\x1A'};
-
-const std::array<std::uint32_t, 256>& CrcTable() {
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t i = 0; i < 256; ++i) {
-            std::uint32_t c = i;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    return table;
-}
 
 std::uint32_t Le32(const std::uint8_t* p) {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
@@ -67,13 +55,6 @@ void WriteAll(TStream* out, const void* data, std::size_t size) {
 
 }  // namespace
 
-std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t size) {
-    const auto& t = CrcTable();
-    const auto* p = static_cast<const std::uint8_t*>(data);
-    crc = ~crc;
-    for (std::size_t i = 0; i < size; ++i) crc = t[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
-    return ~crc;
-}
 
 bool ImageEnd(TStream* stream, std::uint32_t& end) {
     const std::int64_t fileSize = stream->Size();

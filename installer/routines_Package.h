@@ -38,8 +38,6 @@ constexpr std::uint32_t FormatVersion = 1;
 constexpr std::uint32_t CompressionArchive = 0;
 constexpr std::uint32_t CompressionSolid = 1;
 
-// The standard CRC-32 (as zlib's crc32): `crc` is the value so far (0 to start).
-std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t size);
 
 // Where the PE image in `stream` ends: the byte past its last section's data (or past its
 // COFF symbols and their names). False when the stream holds no PE image.

@@ -2,16 +2,11 @@
 
 #include "platform/handles.h"
 
-namespace {
-
-// The platform takes sub keys without the leading backslash.
 std::string SubKeyOf(const std::string& key) {
     std::size_t i = 0;
     while (i < key.size() && key[i] == '\\') ++i;
     return key.substr(i);
 }
-
-}  // namespace
 
 platform::HKEY RegistryRootFromIndex(std::uint8_t rootIndex) {
     switch (rootIndex & 0x7F) {

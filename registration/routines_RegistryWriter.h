@@ -20,6 +20,8 @@ public:
 
 // The root key a root index stands for; the indexes of the two roots the library writes.
 platform::HKEY RegistryRootFromIndex(std::uint8_t rootIndex);
+// A key path as the platform takes it: without its leading backslashes.
+std::string SubKeyOf(const std::string& key);
 constexpr std::uint8_t RootCurrentUser = 2;
 constexpr std::uint8_t RootLocalMachine = 4;
 

@@ -5,19 +5,71 @@
 #include "framework/classes.h"
 #include "platform/files.h"
 #include "platform/handles.h"
+#include "platform/registry.h"
 #include "platform/system.h"
 #include "registration/routines_RegistryWriter.h"
+
+namespace {
+
+// The open log of the session that lives, if any.
+struct OpenLog {
+    std::string productKey;
+    platform::KeyHandle key;
+};
+OpenLog* g_openLog = nullptr;
+
+// The session's open "Files" key of `productKey` (opened at its first use), or 0.
+platform::HKEY OpenLogKey(const std::string& productKey) {
+    OpenLog* log = g_openLog;
+    if (!log || !SameText(log->productKey, productKey)) return 0;
+    if (!log->key.get())
+        platform::RegCreateKey(RegistryRootFromIndex(RootLocalMachine), SubKeyOf(productKey + "\\Files"),
+                               log->key.receive());
+    return log->key.get();
+}
+
+// A write through the open key; one that fails (a key deleted meanwhile) is made the
+// long way, which raises the error if it fails too, and the key is opened afresh next time.
+void WriteThrough(platform::HKEY& key, const std::string& logKey, const std::string& name, const std::string& value) {
+    if (key && platform::RegSetString(key, name, value) == 0) return;
+    if (key && g_openLog) g_openLog->key.reset();
+    key = 0;
+    WriteRegString(RootLocalMachine, logKey, name, value);
+}
+
+}  // namespace
+
+TUninstallLogSession::TUninstallLogSession(const std::string& productKey) {
+    if (g_openLog) return;  // the outer one serves
+    g_openLog = new OpenLog{productKey, {}};
+    owner_ = true;
+}
+
+TUninstallLogSession::~TUninstallLogSession() {
+    if (!owner_) return;
+    delete g_openLog;
+    g_openLog = nullptr;
+}
 
 void AppendUninstallFileLog(const std::string& productKey, const std::function<std::string()>& fullPath) {
     std::string logKey;
     long long n = 0;
+    platform::HKEY open = 0;
     for (int k = 0;; ++k) {
         logKey = productKey + "\\Files" + (k > 0 ? IntToStr(k) : std::string());
+        // The first key goes through the session's open key when there is one.
+        open = k == 0 ? OpenLogKey(productKey) : 0;
         try {
-            std::string entries;
-            ReadRegString(RootLocalMachine, logKey, "Entries", entries, "0");
+            std::string entries = "0";
+            if (open) {
+                std::string read;
+                if (platform::RegValueExists(open, "Entries") && platform::RegGetString(open, "Entries", read) == 0)
+                    entries = read;
+            } else {
+                ReadRegString(RootLocalMachine, logKey, "Entries", entries, "0");
+            }
             n = StrToInt(entries) + 1;
-            WriteRegString(RootLocalMachine, logKey, "File" + IntToStr(n), fullPath());
+            WriteThrough(open, logKey, "File" + IntToStr(n), fullPath());
             break;
         } catch (const Exception&) {
             // Each failure moves on to the next continuation key, up to a limit: a log
@@ -25,7 +77,7 @@ void AppendUninstallFileLog(const std::string& productKey, const std::function<s
             if (k + 1 >= MaxUninstallLogKeys) throw;
         }
     }
-    WriteRegString(RootLocalMachine, logKey, "Entries", IntToStr(n));
+    WriteThrough(open, logKey, "Entries", IntToStr(n));
 }
 
 void AppendUninstallActiveXList(const std::string& productKey, const std::string& fullPath, bool exeStyle) {

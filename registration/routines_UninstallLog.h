@@ -15,6 +15,22 @@
 constexpr int MaxUninstallLogKeys = 100;
 void AppendUninstallFileLog(const std::string& productKey, const std::function<std::string()>& fullPath);
 
+// While one lives, the file log key "Files" of `productKey` stays open and
+// AppendUninstallFileLog writes through it: three calls to the registry a file instead
+// of a dozen (each a round trip to the registry's server on NT and Wine, a scan of the
+// registry file on Windows 95). What cannot be written that way takes the long way, with
+// the same result. An installation holds one for its whole run; an inner one adds nothing.
+class TUninstallLogSession {
+public:
+    explicit TUninstallLogSession(const std::string& productKey);
+    ~TUninstallLogSession();
+    TUninstallLogSession(const TUninstallLogSession&) = delete;
+    TUninstallLogSession& operator=(const TUninstallLogSession&) = delete;
+
+private:
+    bool owner_ = false;
+};
+
 // Appends `fullPath` to the ActiveX list below `productKey` (key "ActiveX"): the next
 // "File" entry is the path + ";0" for a server registered in DLL style or ";1" in EXE
 // style (pass true when EXE style is set; it wins when both are), then "Entries" is

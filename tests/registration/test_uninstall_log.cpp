@@ -74,6 +74,38 @@ TEST_F(UninstallLog, WithoutWriteAccessTheRetryEndsWithTheLastKeysError) {
     EXPECT_FALSE(platform::RegKeyExists(platform::HKeyLocalMachine, key.substr(1)));
 }
 
+// An installation logs through one open key; what it writes must not differ, not even
+// when the key goes while it is open.
+TEST_F(UninstallLog, AnOpenSessionWritesWhatTheLongWayWrites) {
+    TUninstallLogSession session(key);
+    TUninstallLogSession inner(key);
+    AppendUninstallFileLog(key, [] { return std::string("C:\\Demo\\a.exe"); });
+    AppendUninstallFileLog(key, [] { return std::string("C:\\Demo\\b.dll"); });
+    EXPECT_EQ(Read("\\Files", "File2"), "C:\\Demo\\b.dll");
+    EXPECT_EQ(Read("\\Files", "Entries"), "2");
+    WriteRegString(4, key + "\\Files", "Entries", "many");
+    AppendUninstallFileLog(key, [] { return std::string("C:\\Demo\\c.hlp"); });
+    EXPECT_EQ(Read("\\Files1", "File1"), "C:\\Demo\\c.hlp");
+    EXPECT_EQ(Read("\\Files", "Entries"), "many");
+
+    // The log deleted under the open key (an uninstall meanwhile): the next entry starts
+    // a new log, twice over.
+    for (const char* sub : {"\\Files1", "\\Files"}) platform::RegDeleteKey(platform::HKeyLocalMachine, (key + sub).substr(1));
+    AppendUninstallFileLog(key, [] { return std::string("C:\\Demo\\d.txt"); });
+    AppendUninstallFileLog(key, [] { return std::string("C:\\Demo\\e.txt"); });
+    EXPECT_EQ(Read("\\Files", "File1"), "C:\\Demo\\d.txt");
+    EXPECT_EQ(Read("\\Files", "File2"), "C:\\Demo\\e.txt");
+    EXPECT_EQ(Read("\\Files", "Entries"), "2");
+
+    int attempts = 0;
+    EXPECT_THROW(AppendUninstallFileLog(key, [&]() -> std::string {
+                     ++attempts;
+                     throw Exception("no path");
+                 }),
+                 Exception);
+    EXPECT_EQ(attempts, MaxUninstallLogKeys);
+}
+
 TEST_F(UninstallLog, ActiveXListMarksTheStyleAndHasNoContinuation) {
     AppendUninstallActiveXList(key, "C:\\Demo\\server.dll", false);
     AppendUninstallActiveXList(key, "C:\\Demo\\both.exe", true);
