@@ -14,7 +14,8 @@
 //            its peak installing one small file: under the LZMA dictionary plus 16 MB.
 // Without makensis our own figures are printed and the ratios left out, saying so.
 //
-//   bench_installer [--check] [--pairs=N]   N pairs (default 2) after one warm-up build
+//   bench_installer [--check] [--pairs=N] [--keep]   N pairs (default 2) after one warm-up
+//                                                    build; --keep leaves the work folder
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -233,11 +234,13 @@ bench::PairedRatio Pairs(int pairs, const std::function<double()>& ours, const s
 
 int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IOLBF, 0);
-    bool check = false;
+    bool check = false, keep = false;
     int pairs = 2;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--check") == 0)
             check = true;
+        else if (std::strcmp(argv[i], "--keep") == 0)
+            keep = true;
         else if (std::strncmp(argv[i], "--pairs=", 8) == 0)
             pairs = std::max(1, std::atoi(argv[i] + 8));
     }
@@ -263,11 +266,15 @@ int main(int argc, char** argv) {
     if (!fs::create_directory(work, made)) return 1;
     struct Cleanup {
         fs::path p;
+        bool keep;
         ~Cleanup() {
             std::error_code ec;
-            fs::remove_all(p, ec);
+            if (keep)
+                std::printf("the work folder is kept: %s\n", p.c_str());
+            else
+                fs::remove_all(p, ec);
         }
-    } cleanup{work};
+    } cleanup{work, keep};
     const std::string log = (work / "log.txt").string();
     const std::map<std::string, std::string> hostEnv{{"ZARN_WINDOWS_ROOT", (work / "root").string()}, {"LANG", "C"}};
     bool ok = true;
