@@ -265,6 +265,16 @@ void TZarnCompress::RunOperation(Body&& body) {
 // ---- header table and statistics
 
 void TZarnCompress::LoadHeaders() {
+    if (sourceStream_) {
+        try {
+            fileHeaders_->LoadFromStream(sourceStream_, offset_);
+        } catch (const Exception&) {
+            throw EZCFHCannotReadHeaders();
+        }
+        headersLoaded_ = true;
+        headerSource_ = compressedFile_;
+        return;
+    }
     OpenFile archive;
     if (!platform::FileExists(compressedFile_) ||
         !archive.Open(compressedFile_, platform::GenericRead, ShareAll, platform::OpenExisting))
@@ -546,14 +556,14 @@ void TZarnCompress::ExtractOne(const std::string& target, bool absent) {
     });
     OpenDiskFile(record.FirstDisk() == 0 ? 1 : record.FirstDisk(), compressedFile_);
     currentDisk_ = record.FirstDisk();
-    CheckDataRange(record, source_->stream->GetSize() - offset_);
+    CheckDataRange(record, in_->Size() - offset_);
     ForceDirectories(ExtractFilePath(target));
     if (!(absent && dest_->Open(target, ReadWrite, 0, platform::CreateNew)) &&
         !dest_->Open(target, ReadWrite, 0, platform::CreateAlways))
         throw EZCCouldNotCreateFile(target);
     const std::int64_t start = std::int64_t(offset_) + record.DataStart();
     readPosition_ = start;
-    readable_ = start >= 0 && source_->stream->Seek(start, TSeekOrigin::soBeginning) == start;
+    readable_ = start >= 0 && in_->Seek(start, TSeekOrigin::soBeginning) == start;
     const bool ended = InflateCurrent();
     // A stop requested while the last block was reported is seen here, as the empty pass
     // after that block would see it; otherwise it would be lost with the file done.
@@ -587,6 +597,11 @@ void TZarnCompress::CheckDataRange(const TFileHeaderRecord& record, std::int64_t
 }
 
 void TZarnCompress::OpenDiskFile(int diskNumber, std::string& fileName) {
+    if (sourceStream_) {
+        // One stream holds the whole archive (a single-file one: its disk numbers are 0).
+        in_ = sourceStream_;
+        return;
+    }
     for (int attempt = 0; attempt < 4; ++attempt) {
         source_->Close();
         if (fileHeaders_->MultiDisk != 0)
@@ -602,6 +617,7 @@ void TZarnCompress::OpenDiskFile(int diskNumber, std::string& fileName) {
         if (exists) {
             if (!source_->Open(fileName, platform::GenericRead, ShareAll, platform::OpenExisting))
                 throw EZCCouldNotOpenCompressedFile(fileName);
+            in_ = source_->stream.get();
             return;
         }
     }
@@ -618,7 +634,7 @@ std::int32_t TZarnCompress::ReadArchiveBlock(std::uint8_t* buffer) {
         want = std::min(want, last - readPosition_ + 1);
         if (want <= 0) return 0;
     }
-    std::int32_t got = source_->stream->Read(buffer, std::int32_t(want));
+    std::int32_t got = in_->Read(buffer, std::int32_t(want));
     if (got <= 0) return 0;
     readPosition_ += got;
     return got;
@@ -688,7 +704,7 @@ bool TZarnCompress::InflateCurrent() {
                 ++currentDisk_;
                 OpenDiskFile(currentDisk_, compressedFile_);
                 readPosition_ = 0;
-                readable_ = source_->stream->Seek(0, TSeekOrigin::soBeginning) == 0;
+                readable_ = in_->Seek(0, TSeekOrigin::soBeginning) == 0;
             }
         }
     } catch (...) {

@@ -91,6 +91,16 @@ public:
     // Byte position of the archive inside CompressedFile, added to every archive offset.
     std::int32_t Offset() const { return offset_; }
     void SetOffset(std::int32_t v) { offset_ = v; }
+    // A stream (not owned) that the header table and the data of extractions are read
+    // from instead of the file CompressedFile names, at Offset as ever; nullptr (the
+    // default): that file. Set it together with the name, which the header table and
+    // messages still go by. Reads may block (a stream still being filled); a stream that
+    // raises fails the operation as a failed read of the file would. Adding never uses it.
+    TStream* SourceStream() const { return sourceStream_; }
+    void SetSourceStream(TStream* stream) {
+        sourceStream_ = stream;
+        headersLoaded_ = false;
+    }
     TOverwriteType Overwrite() const { return overwrite_; }
     void SetOverwrite(TOverwriteType v) { overwrite_ = v; }
 
@@ -189,6 +199,9 @@ private:
     TFileHeader* currentHeader_ = nullptr;
     int currentDisk_ = 0;
     std::unique_ptr<OpenFile> source_;
+    TStream* sourceStream_ = nullptr;
+    // What an extraction reads: the opened disk file's stream or SourceStream.
+    TStream* in_ = nullptr;
     std::unique_ptr<OpenFile> dest_;
     // Inflation state of the current file: where the next archive read starts, whether
     // it may read at all, and how many bytes the zlib stream produced.

@@ -55,7 +55,7 @@ const char* const kUsage =
     "  --compression KIND  zlib: every file a zlib stream of its own, as the archive\n"
     "                      engine writes it; solid: the archive, its files stored, packed\n"
     "                      whole as LZMA (much smaller where files resemble each other;\n"
-    "                      the setup program unpacks it to its temporary folder first).\n"
+    "                      the setup program unpacks it while it installs).\n"
     "                      Default: the description's Compression (pcZlib, pcSolid)\n"
     "  --jobs N            threads that compress (default: one per processor core, at\n"
     "                      least 2; the output is the same for every N above 1, and\n"
@@ -573,6 +573,26 @@ private:
                 ++done;
             };
         }
+        // The package's own programs come from the runtime folder.
+        const auto addPrograms = [&](const std::vector<std::string>& names) {
+            platform::SetCurrentDirectory(runtime_);
+            try {
+                SharedCompress->SetCompressedFile(archive_);
+                SharedCompress->OnStatus = nullptr;
+                SharedCompress->FilesToProcess()->Clear();
+                for (const std::string& p : names) SharedCompress->FilesToProcess()->Add(p);
+                SharedCompress->Compress(TlzhCommand::lzcOnlyAdd);
+            } catch (...) {
+                platform::SetCurrentDirectory(descFolder);
+                throw;
+            }
+            platform::SetCurrentDirectory(descFolder);
+        };
+        // The archive in the order the runtime reads it, for a solid payload, which it
+        // reads while unpacking: first the restart program (outside the description), which
+        // it takes before it installs, then the files, then the uninstall program, which
+        // is installed last.
+        addPrograms({RestartProgram});
         progress_.Begin(total_, files_);
         progress_.Line("zbuild: compressing " + std::to_string(files_) + " files (" + zarc::SizeText(total_) + ")");
         for (TFileContainer* g : ComponentsOf<TFileContainer>(root_.get())) {
@@ -580,21 +600,7 @@ private:
             g->CompressFiles(true);
         }
         if (done != files_ - int(programs.size())) throw Exception("the build was stopped");
-
-        // The restart program travels in the archive too, outside the description.
-        programs.push_back(RestartProgram);
-        platform::SetCurrentDirectory(runtime_);
-        try {
-            SharedCompress->SetCompressedFile(archive_);
-            SharedCompress->OnStatus = nullptr;
-            SharedCompress->FilesToProcess()->Clear();
-            for (const std::string& p : programs) SharedCompress->FilesToProcess()->Add(p);
-            SharedCompress->Compress(TlzhCommand::lzcOnlyAdd);
-        } catch (...) {
-            platform::SetCurrentDirectory(descFolder);
-            throw;
-        }
-        platform::SetCurrentDirectory(descFolder);
+        if (!programs.empty()) addPrograms(programs);
         progress_.End();
     }
 
@@ -652,8 +658,13 @@ private:
                 TFileStream archive(solid_.empty() ? archive_ : solid_, fmOpenRead | fmShareDenyNone);
                 TFileStream out(temp, fmCreate);
                 if (archive.Size() > 0x7FFF0000) throw Exception("the payload would grow beyond 2 GB");
+                std::string index;
+                if (!solid_.empty()) {
+                    TFileStream unpacked(archive_, fmOpenRead | fmShareDenyNone);
+                    index = package::ArchiveIndex(&unpacked);
+                }
                 package::WritePackage(&out, &runtime, embedded, &archive, std::uint32_t(archive.Size()),
-                                      solid_.empty() ? package::CompressionArchive : package::CompressionSolid);
+                                      solid_.empty() ? package::CompressionArchive : package::CompressionSolid, index);
             }
             zarc::ReplaceFile(temp, output_);
         } catch (...) {

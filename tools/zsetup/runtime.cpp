@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "archive/routines_Lzma.h"
 #include "framework/dialogs.h"
 #include "framework/forms.h"
 #include "framework/paths.h"
@@ -59,6 +60,8 @@ public:
 
     ~Runtime() {
         root_.reset();
+        if (SharedCompress) SharedCompress->SetSourceStream(nullptr);
+        solid_.reset();
         if (!restartCopy_.empty()) platform::DeleteFile(restartCopy_);
         if (!unpacked_.empty()) platform::DeleteFile(unpacked_);
     }
@@ -120,9 +123,9 @@ public:
     }
 
 private:
-    // A solid payload becomes an archive in the temporary folder, unpacked whole (every
-    // block's CRC checked) before anything is installed; the destructor removes it,
-    // however the run ends.
+    // A solid payload is unpacked into an archive in the temporary folder by a worker
+    // thread while the installation reads it (what is not there yet is waited for); the
+    // destructor removes it, however the run ends.
     int Unpack() {
         const std::string folder = platform::GetTempPath();
         std::string temp;
@@ -140,9 +143,8 @@ private:
             if (platform::GetTempFileName(folder, "zsp", 0, temp) == 0 || temp.empty())
                 throw Exception("no temporary file");
             unpacked_ = temp;
-            TFileStream out(temp, fmCreate);
-            package::UnpackSolid(&image, package_, &out);
-        } catch (const EWriteError& e) {
+            solid_ = std::make_unique<package::TSolidArchiveStream>(image_, package_, temp);
+        } catch (const EFCreateError& e) {
             Report(Format(TranslateText("The installation failed: %s"), {e.Message()}), true);
             return ExitFailed;
         } catch (const Exception&) {
@@ -151,6 +153,9 @@ private:
         }
         archive_ = unpacked_;
         archiveOffset_ = 0;
+        SharedCompress->SetCompressedFile(archive_);
+        SharedCompress->SetOffset(0);
+        SharedCompress->SetSourceStream(solid_.get());
         return ExitInstalled;
     }
 
@@ -223,6 +228,8 @@ private:
         SharedCompress->SetCompressedFile(archive_);
         SharedCompress->SetOffset(std::int32_t(archiveOffset_));
         install_->Process();
+        // Every block of a solid payload checked, even those no file was read from.
+        if (solid_) solid_->Finish();
     }
 
     int Outcome() const { return install_->RestartNeeded() ? ExitCodeRestartNeeded : ExitInstalled; }
@@ -235,6 +242,11 @@ private:
             return ExitCancelled;
         } catch (const EAbort&) {
             return ExitCancelled;
+        } catch (const EZlibError&) {
+            // The package's CRC matched, yet the data does not unpack (a damaged LZMA
+            // block, a file whose own check fails): made so, not damaged on the way.
+            Report(TranslateText("The installer is damaged or incomplete."), true);
+            return ExitFailed;
         } catch (const Exception& e) {
             Report(Format(TranslateText("The installation failed: %s"), {e.Message()}), true);
             return ExitFailed;
@@ -263,6 +275,7 @@ private:
     // The archive the engine reads: this program at the archive's offset, or the
     // unpacked solid payload.
     std::string archive_, unpacked_;
+    std::unique_ptr<package::TSolidArchiveStream> solid_;
     std::uint32_t archiveOffset_ = 0;
     bool unregistered_ = false;
 };

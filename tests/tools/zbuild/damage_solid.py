@@ -34,8 +34,13 @@ def main():
     # A byte in the middle of the range-coded data: the decoder still runs, to other bytes.
     data[lzma_data + packed // 2] ^= 0x55
     crc = zlib.crc32(bytes(data[start:start + 44]))
+    ioff = isize = 0
+    if hsize >= 56:
+        crc = zlib.crc32(bytes(data[start + 48:start + 56]), crc)
+        (ioff, isize) = struct.unpack_from("<II", data, start + 48)
     crc = zlib.crc32(bytes(data[start + doff:start + doff + dsize]), crc)
     crc = zlib.crc32(bytes(data[start + aoff:start + aoff + asize]), crc)
+    crc = zlib.crc32(bytes(data[start + ioff:start + ioff + isize]), crc)
     struct.pack_into("<I", data, start + 44, crc)
     open(sys.argv[2], "wb").write(data)
 

@@ -158,8 +158,9 @@ done
 [ ! -e "$work/root/drive_c/Program Files/Zarn Tree Sample" ] || fail "a refused setup installed"
 echo "host runtime: silent and terminal installs byte-identical, damaged and cut-short setups refused"
 
-# Solid: smaller, installs byte-identical, leaves no unpacked archive behind; one whose
-# LZMA data is changed under a valid package CRC is refused by the block CRCs.
+# Solid: smaller, installs byte-identical, leaves no unpacked archive behind. A damaged
+# copy is refused by the package CRC with nothing written; one whose LZMA data is changed
+# under a valid package CRC is caught while it installs: refused, its archive gone.
 rm -rf "$work/root"
 "$zbuild" -q --compression solid "$work/payload/tree.zis" -o "$work/solid.exe" || fail "the solid build"
 [ "$(stat -c %s "$work/solid.exe")" -lt "$size" ] || fail "the solid setup is no smaller"
@@ -167,11 +168,17 @@ rm -rf "$work/root"
 bash "$here/compare_tree.sh" "$work/payload" "$work/root/drive_c/Solid" || fail "the solid install's files"
 [ -z "$(find "$work/root" -iname 'zsp*')" ] || fail "the unpacked archive was left behind"
 rm -rf "$work/root"
-python3 "$here/damage_solid.py" "$work/solid.exe" "$work/solid-damaged.exe" || fail "damage_solid.py"
-out=$("$zsetup" "$work/solid-damaged.exe" /S '/D=C:\Solid' 2>&1)
+cp "$work/solid.exe" "$work/solid-flipped.exe"
+printf 'X' | dd of="$work/solid-flipped.exe" bs=1 seek=$(($(stat -c %s "$work/solid.exe") / 2)) conv=notrunc status=none
+out=$("$zsetup" "$work/solid-flipped.exe" /S '/D=C:\Solid' 2>&1)
 rc=$?
 [ $rc -eq 2 ] || fail "damaged solid: exit $rc: $out"
 echo "$out" | grep -q "The installer is damaged or incomplete." || fail "damaged solid: $out"
 [ ! -e "$work/root/drive_c/Solid" ] || fail "a damaged solid setup installed"
-[ -z "$(find "$work/root" -iname 'zsp*' 2>/dev/null)" ] || fail "the damaged solid setup left its archive"
+python3 "$here/damage_solid.py" "$work/solid.exe" "$work/solid-damaged.exe" || fail "damage_solid.py"
+out=$("$zsetup" "$work/solid-damaged.exe" /S '/D=C:\Solid' 2>&1)
+rc=$?
+[ $rc -eq 2 ] || fail "forged solid: exit $rc: $out"
+echo "$out" | grep -q "The installer is damaged or incomplete." || fail "forged solid: $out"
+[ -z "$(find "$work/root" -iname 'zsp*' 2>/dev/null)" ] || fail "the forged solid setup left its archive"
 echo "solid: installed byte-identical ($(stat -c %s "$work/solid.exe") bytes against $size), damaged LZMA refused"

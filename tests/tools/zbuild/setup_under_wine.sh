@@ -98,23 +98,34 @@ lnk=$(echo "$files" | grep -o 'C:\\[^"]*Uninstall Zarn Tree Sample.LNK' | head -
 [ -f "$(run winepath -u "$lnk")" ] || fail "the link $lnk is missing"
 echo "installed silently; uninstall entry and file log in Wine's registry"
 
-# Solid: installed byte-identical; its LZMA data changed under a valid package CRC,
-# refused by the block CRCs with nothing written.
+# Solid: installed byte-identical. A damaged copy is refused by the package CRC with
+# nothing written; one whose LZMA data was changed under a recomputed package CRC is
+# caught while it installs (by the file's own check or the block CRC): refused, and its
+# unpacked archive is gone.
 run "$zbuild" --quiet --compression solid "$(dos "$work/payload/tree.zis")" -o "$(dos "$work/solid.exe")" ||
     fail "the solid build ended with $?"
 run "$work/solid.exe" /S '/D=C:\Solid Folder' || fail "the solid install ended with $?"
 bash "$here/compare_tree.sh" "$work/payload" "$WINEPREFIX/drive_c/Solid Folder" || fail "the solid install's files"
+cp "$work/solid.exe" "$work/solid-flipped.exe"
+printf 'X' | dd of="$work/solid-flipped.exe" bs=1 seek=$(($(stat -c %s "$work/solid.exe") / 2)) conv=notrunc status=none
 python3 "$here/damage_solid.py" "$work/solid.exe" "$work/solid-damaged.exe" || fail "damage_solid.py"
 touch "$work/marker"
 sleep 1
-out=$(run "$work/solid-damaged.exe" /S '/D=C:\Refused')
+out=$(run "$work/solid-flipped.exe" /S '/D=C:\Refused')
 rc=$?
 [ "$rc" -eq 2 ] || fail "the damaged solid setup ended with $rc: $out"
 echo "$out" | grep -q "The installer is damaged or incomplete." || fail "the damaged solid setup said: $out"
 timeout 60 wineserver -w >/dev/null 2>&1
 new=$(find "$WINEPREFIX/drive_c" -newer "$work/marker" -type f | head)
 [ -z "$new" ] || fail "the damaged solid setup left files: $new"
-echo "solid: installed byte-identical ($(stat -c %s "$work/solid.exe") bytes), damaged LZMA refused, nothing left"
+out=$(run "$work/solid-damaged.exe" /S '/D=C:\Forged')
+rc=$?
+[ "$rc" -eq 2 ] || fail "the forged solid setup ended with $rc: $out"
+echo "$out" | grep -q "The installer is damaged or incomplete." || fail "the forged solid setup said: $out"
+timeout 60 wineserver -w >/dev/null 2>&1
+left=$(find "$WINEPREFIX/drive_c" -iname 'zsp*' | head)
+[ -z "$left" ] || fail "the forged solid setup left its archive: $left"
+echo "solid: installed byte-identical ($(stat -c %s "$work/solid.exe") bytes), damaged refused with nothing left, forged LZMA refused"
 
 # Signed after the build.
 openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/cert.pem" -days 2 \
