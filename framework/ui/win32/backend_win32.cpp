@@ -15,6 +15,7 @@
 #include "framework/stdctrls.h"
 #include "framework/ui/backend.h"
 #include "framework/ui/input.h"
+#include "platform/system.h"
 #include "platform/gui.h"
 
 namespace ui {
@@ -184,6 +185,16 @@ public:
     void TimerDestroying(TTimer* t) override { TimerChanged(t); }
 
     void ProcessMessages() override {
+        // Long work calls this after every few kilobytes. With no window shown and no
+        // timer running (a silent installation) nothing waits in the queue but what the
+        // system posts: it is looked at once in a few milliseconds, which saves nearly
+        // all the calls to the system (each a round trip to the server on Wine). With a
+        // window, every call pumps, as a caller that just sent it input expects.
+        const platform::DWORD now = platform::GetTickCount();
+        const bool idle = timers_.empty() && (!Screen || !Screen->ActiveForm());
+        if (idle && pumped_ && now - lastPump_ < PumpInterval) return;
+        pumped_ = true;
+        lastPump_ = now;
         SyncTimers();
         if (!gui::Pump(false, DialogWindow())) Application->Terminate();
         AfterMessages();
@@ -195,6 +206,10 @@ public:
     }
 
 private:
+    static constexpr platform::DWORD PumpInterval = 10;
+    bool pumped_ = false;
+    platform::DWORD lastPump_ = 0;
+
     gui::Window Native(const TControl* c) const { return c ? c->BackendData : nullptr; }
 
     gui::Window DialogWindow() const {
