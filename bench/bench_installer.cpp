@@ -334,17 +334,27 @@ int main(int argc, char** argv) {
         Run({"wineserver", "-w"}, wineEnv, log);
         int n = 0;
         const fs::path drive = work / "wine" / "drive_c";
-        auto install = [&](const std::string& program, const char* prefix) {
+        // The first install of ours is compared with the corpus file by file.
+        auto install = [&](const std::string& program, const char* prefix, bool compare = false) {
             const std::string folder = std::string(prefix) + std::to_string(++n);
             const Result r = Run({"wine", program, "/S", "/D=C:\\" + folder}, wineEnv, log);
             std::error_code ec;
             const bool there = fs::exists(drive / folder / "gz" / "noise.bin", ec);
+            if (compare) {
+                std::size_t differ = 0, files = 0;
+                for (const fs::path& p : Sorted(work / "corpus", true, [](const fs::path&, std::uintmax_t) { return true; })) {
+                    ++files;
+                    if (Read(p) != Read(drive / folder / fs::relative(p, work / "corpus"))) ++differ;
+                }
+                std::printf("%-46s = %zu of %zu files differ\n", "our install under Wine against the corpus", differ, files);
+                if (differ) fail("the installed files differ from the corpus");
+            }
             fs::remove_all(drive / folder, ec);
             if (r.code != 0 || !there) fail(std::string("the silent install of ") + program);
             return r.seconds;
         };
         const std::string theirs = (work / "nsis.exe").string();
-        install(setup, "ours");
+        install(setup, "ours", true);
         install(theirs, "theirs");
         const bench::PairedRatio inst = Pairs(
             pairs, [&] { return install(setup, "ours"); }, [&] { return install(theirs, "theirs"); });
