@@ -75,7 +75,6 @@ bool IndexFits(const std::string& index) {
 
 }  // namespace
 
-
 bool ImageEnd(TStream* stream, std::uint32_t& end) {
     const std::int64_t fileSize = stream->Size();
     std::uint8_t dos[64];

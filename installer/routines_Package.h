@@ -40,7 +40,6 @@
 
 #include "framework/streams.h"
 
-
 namespace package {
 
 // What a setup program writes; a header of 48 bytes (no index) is read as well.
@@ -50,7 +49,6 @@ constexpr std::uint32_t FormatVersion = 1;
 // Payload compression kinds; later kinds pack the archive as a whole.
 constexpr std::uint32_t CompressionArchive = 0;
 constexpr std::uint32_t CompressionSolid = 1;
-
 
 // Where the PE image in `stream` ends: the byte past its last section's data (or past its
 // COFF symbols and their names). False when the stream holds no PE image.

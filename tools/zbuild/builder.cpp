@@ -639,7 +639,7 @@ private:
         options.Level = SolidLevel;
         // One block unless the jobs are asked for: a block boundary loses every repeat
         // across it, and payloads repeat themselves tens of megabytes apart (a DLL and
-        // its rebuilt variant): 22 % larger in two blocks on the benchmark's corpus.
+        // its rebuilt variant): 31 % larger in two blocks on the benchmark's corpus.
         // Blocks below 32 MB lose more than the threads win.
         options.Jobs = o_.jobs ? int(std::max<std::int64_t>(1, std::min<std::int64_t>(o_.jobs, size / (32 << 20)))) : 1;
         LzmaEncode(&in, &out, size, options, [this](std::int64_t done, std::int64_t) {
