@@ -7,7 +7,8 @@
 #   wine_prefix_boot           makes the prefix (wineboot -i) and gives the profile's
 #                              Desktop, Documents and the like folders of their own
 #   run PROGRAM ARGS...        wine PROGRAM, its output (without carriage returns) on the
-#                              standard output; its exit status
+#                              standard output; its exit status (at most WINE_RUN_TIMEOUT
+#                              seconds, 120 unless set)
 #   fail TEXT                  says FAILED: TEXT and exits 1
 wine_bg_pid=
 wine_prefix_start() {
@@ -36,7 +37,7 @@ fail() { echo "FAILED: $*"; exit 1; }
 run() {
     local out rc
     out=$(mktemp /tmp/zarn-wine-out.XXXXXX)
-    timeout 120 wine "$@" >"$out" 2>&1 </dev/null
+    timeout "${WINE_RUN_TIMEOUT:-120}" wine "$@" >"$out" 2>&1 </dev/null
     rc=$?
     tr -d '\r' <"$out"
     rm -f "$out"

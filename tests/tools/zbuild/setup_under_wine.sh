@@ -18,32 +18,14 @@ if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
 fi
 here=$(cd "$(dirname "$0")" && pwd)
-fail() { echo "FAILED: $*"; exit 1; }
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
-WINEPREFIX=$(mktemp -d /tmp/zarn-zbuild-wine.XXXXXX)
-export WINEPREFIX
-cleanup() {
-    wineserver -k >/dev/null 2>&1
-    timeout 30 wineserver -w >/dev/null 2>&1
-    rm -rf "$WINEPREFIX"
-}
-trap cleanup EXIT
-# Wine's output goes to a file: a pipe would stay open as long as any Wine process lives.
-run() {
-    local out rc
-    out=$(mktemp /tmp/zarn-zbuild-out.XXXXXX)
-    timeout 300 wine "$@" >"$out" 2>&1 </dev/null
-    rc=$?
-    tr -d '\r' <"$out"
-    rm -f "$out"
-    return $rc
-}
+. "$here/../../support/wine_prefix.sh"
+wine_prefix_start zbuild
+WINE_RUN_TIMEOUT=300
 dos() { local p; p=$(cd "$(dirname "$1")" && pwd)/$(basename "$1"); echo "Z:${p//\//\\}"; }
 
 rm -rf "$work" && mkdir -p "$work"
 bash "$here/make_tree.sh" "$work/payload" || fail "the payload"
-timeout 300 wineboot -i >/dev/null 2>&1 </dev/null || fail "wineboot"
-timeout 120 wineserver -w >/dev/null 2>&1
+wine_prefix_boot
 
 # Two builds under Wine, and the host's.
 run "$zbuild" "$(dos "$work/payload/tree.zis")" -o "$(dos "$work/setup.exe")" || fail "zbuild.exe ended with $?"
